@@ -1,0 +1,3 @@
+#include "atomic_file.h"
+
+namespace iono {}  // namespace iono

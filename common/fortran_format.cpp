@@ -1,0 +1,3 @@
+#include "fortran_format.h"
+
+namespace iono {}  // namespace iono

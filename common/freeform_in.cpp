@@ -1,0 +1,3 @@
+#include "freeform_in.h"
+
+namespace iono {}  // namespace iono

@@ -1,0 +1,88 @@
+// Free-form (list-directed) input: answers on standard input, records of
+// series and parameter files. One read starts on a new line, takes blank-,
+// tab-, comma- or semicolon-separated values, goes on to further lines while
+// it needs values, and drops the rest of its last line. Nulls (",,"), repeat
+// counts ("3*1.5", "2*"), the slash that ends a read and quoted strings work
+// as a Fortran list-directed READ treats them.
+#pragma once
+
+#include <cstdint>
+#include <fstream>
+#include <initializer_list>
+#include <iosfwd>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace iono {
+
+enum class ItemKind { kInt32, kReal64, kReal32, kLogical, kChar };
+
+// One variable of a read list. A character variable always holds exactly
+// `length` bytes (cut or padded with blanks), as a fixed-length string does.
+struct Item {
+  ItemKind kind;
+  void* target;
+  int length = 0;  // kChar only
+};
+
+inline Item item(int32_t& v) { return {ItemKind::kInt32, &v, 0}; }
+inline Item item(double& v) { return {ItemKind::kReal64, &v, 0}; }
+inline Item item(float& v) { return {ItemKind::kReal32, &v, 0}; }
+inline Item item(bool& v) { return {ItemKind::kLogical, &v, 0}; }
+inline Item item(std::string& v, int length) {
+  return {ItemKind::kChar, &v, length};
+}
+
+// A text input taken line by line: standard input or a file.
+struct LineSource {
+  std::istream* in = nullptr;
+  std::unique_ptr<std::ifstream> file;  // set when the source owns a file
+  std::string name;                     // "standard input" or the file's path
+  long lineno = 0;                      // number of the last line taken
+};
+
+// Standard input as a source.
+LineSource stdin_source();
+// Opens `path` for reading. Returns false (source unusable) when it cannot
+// be opened.
+bool open_source(LineSource& src, const std::string& path);
+// Goes back to the first line of a file source.
+void rewind(LineSource& src);
+// Takes the next line into `line` (without its newline). False at the end.
+bool next_line(LineSource& src, std::string& line);
+
+enum class ReadStatus { kOk, kEof, kError };
+
+struct ReadResult {
+  ReadStatus status = ReadStatus::kOk;
+  std::string message;  // diagnostic naming source, line, text and type
+};
+
+// One free-form read of `items`. Items before a failure keep their new
+// values; the failing item and those after it are unchanged. A read with no
+// items skips one line (kEof when none is left).
+ReadResult read_list(LineSource& src, std::span<const Item> items);
+inline ReadResult read_list(LineSource& src, std::initializer_list<Item> items) {
+  return read_list(src, std::span<const Item>(items.begin(), items.size()));
+}
+
+// As read_list, but a failure or an early end of the input ends the program:
+// the diagnostic goes to standard error and the exit status is 2.
+void read_or_die(LineSource& src, std::span<const Item> items);
+inline void read_or_die(LineSource& src, std::initializer_list<Item> items) {
+  read_or_die(src, std::span<const Item>(items.begin(), items.size()));
+}
+
+// A whole-line character read such as "(A100)": the next line as it is, cut
+// or padded with blanks to `length`. kEof when no line is left.
+ReadResult read_line(LineSource& src, std::string& out, int length);
+
+// Prints `r.message` to standard error and exits with status 2.
+[[noreturn]] void die_on_input(const ReadResult& r);
+
+// `s` without its trailing blanks.
+std::string_view trimmed(std::string_view s);
+
+}  // namespace iono

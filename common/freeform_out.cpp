@@ -1,0 +1,3 @@
+#include "freeform_out.h"
+
+namespace iono {}  // namespace iono

@@ -1,0 +1,3 @@
+#include "series.h"
+
+namespace iono {}  // namespace iono

@@ -1,0 +1,2 @@
+// ionoscan: RSF ionograms to "_maxima_" series files.
+int main() { return 0; }
