@@ -1,0 +1,2 @@
+// RSF ionogram files: layout constants and decoders.
+#pragma once
