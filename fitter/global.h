@@ -80,14 +80,43 @@ struct RunConfig {
   double chi2cur = 0;
 };
 
+// The start of the data window and the step grid that `itime` walks from
+// it. Lives on process 0 only.
+struct TimeGrid {
+  int32_t year1 = 0;  // in the form the data file uses (two digits)
+  int32_t day1 = 0;   // day of the year, 1 = 1 January
+  int32_t hour1 = 0;
+  int32_t minute1 = 0;
+  int32_t ly = 365;    // length of the year the last step count reached
+  float timestep = 0;  // minutes, from the last data record read
+};
+
 // The data and model of one process. `simdata` is ndata x 3, column by
 // column: times [0, ndata), values [ndata, 2*ndata), uncertainties
-// [2*ndata, 3*ndata).
+// [2*ndata, 3*ndata). Only `modeltype`, `ndata` and `simdata` are
+// broadcast; the dialogue's answers and the window stay on process 0.
 struct Data {
   int32_t modeltype = 0;
   int32_t ndata = 0;
   std::vector<double> simdata;
   double pi = 0;  // stored by every chi2 call, read by the model file writer
+
+  std::string datadir;    // 200 characters, as answered
+  std::string datafiles;  // 200 characters, as answered
+  TimeGrid window;        // start of the window: year1, day1, hour1, minute1
+  int32_t year2 = 0;      // end of the window (excluded)
+  int32_t day2 = 0;
+  int32_t hour2 = 0;
+  int32_t minute2 = 0;
 };
+
+// simdata(i, col) with i = 1..ndata and col = 1 (time, hours since the
+// window start), 2 (value) or 3 (uncertainty).
+inline double& simdata(Data& d, int32_t i, int col) {
+  return d.simdata[static_cast<size_t>(col - 1) * d.ndata + (i - 1)];
+}
+inline double simdata(const Data& d, int32_t i, int col) {
+  return d.simdata[static_cast<size_t>(col - 1) * d.ndata + (i - 1)];
+}
 
 }  // namespace ptfit
