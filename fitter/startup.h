@@ -1,0 +1,60 @@
+// Start-up of a run apart from its communication: process 0's run dialogue
+// (parameter count, parameter file, run configuration), the ladder layout,
+// and the starting state of every parameter record and of the chi-square
+// histogram.
+#pragma once
+
+#include <cstdint>
+#include <ostream>
+
+#include "freeform_in.h"
+#include "global.h"
+
+namespace ptfit {
+
+// How a step of process 0 ended.
+enum class Ending {
+  kGoOn,        // the run goes on
+  kStop,        // an orderly end (message printed, exit status 0)
+  kInputError,  // an unreadable answer or record (diagnostic on standard
+                // error, non-zero exit status)
+};
+
+// A fresh parameter record with the defaults (name all blanks).
+Fitparam new_fitparam();
+
+// Process 0's run dialogue on `in`: the parameter count, the parameter file
+// and its records, then the six reads of the run configuration; with a
+// single process tempering and clones are switched off and there is one
+// ladder of one level. Prompts and messages go to `out`, the diagnostic of
+// an unreadable answer or record to standard error.
+Ending run_dialogue(iono::LineSource& in,
+                    std::ostream& out,
+                    int32_t mpisize,
+                    Global& g,
+                    RunConfig& c);
+
+// Reads g.nparams records (name, lower and upper bound) from the parameter
+// file g.paramsfile into a new table g.fitparams. The table is built only
+// when every record was read.
+Ending read_paramsfile(Global& g, std::ostream& out);
+
+// The ladder layout for `mpisize` processes in c.nclones ladders: sets
+// ntemperatures, clears clones with a single ladder and tempering with
+// ladders of one level. False when nclones is not positive or does not
+// divide mpisize (nothing is changed then).
+bool layout_ladders(int32_t mpisize, RunConfig& c);
+
+// The message every process prints before ending on a bad ladder count.
+inline constexpr const char* kLadderError =
+    "ERROR: ntemperatures*nclones .ne. mpisize";
+
+// Colour (ladder) and subrank (level) of world rank `mpiid`.
+void place_in_ladder(int32_t mpiid, RunConfig& c);
+
+// Starting state of every record: bin positions over the range, counts and
+// sums 0, maxstep a hundredth of the range, value its centre. Then the
+// chi-square sums and histogram (positions 0..chi2max).
+void init_parameters(Global& g, const RunConfig& c);
+
+}  // namespace ptfit
