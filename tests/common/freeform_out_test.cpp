@@ -113,7 +113,7 @@ TEST(SeriesRecord, RoundTripsBitForBitThroughALineAndThroughARead) {
   std::mt19937_64 g(7);
   std::string file;
   std::vector<iono::SeriesRecord> recs;
-  for (int k = 0; k < 20000; ++k) {
+  for (int k = 0; k < 100000; ++k) {
     iono::SeriesRecord r{int32_t(g() % 100),
                          int32_t(g() % 367),
                          int32_t(g() % 24),
@@ -140,7 +140,7 @@ TEST(SeriesRecord, RoundTripsBitForBitThroughALineAndThroughARead) {
   iono::LineSource src;
   src.in = &in;
   src.name = "series";
-  EXPECT_EQ(iono::count_lines(src), 20000);
+  EXPECT_EQ(iono::count_lines(src), 100000);
   for (const auto& r : recs) {
     iono::SeriesRecord back;
     ASSERT_EQ(iono::read_series(src, back).status, iono::ReadStatus::kOk);
