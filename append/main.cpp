@@ -62,8 +62,8 @@ int main() {
   long written = 0;
   std::string error;
   if (!append::write_series(first, data, written, error)) {
-    say("error writing file " + first + ": " + error +
-        "; the file is left as it was");
+    say("error writing file " + first + " (" + error +
+        "); the file is left as it was");
     return 1;
   }
   return 0;

@@ -73,7 +73,9 @@ LoadResult load_data(const std::string& path,
   int fd = ::open(path.c_str(), flags, 0666);
   if (fd < 0) {
     return {LoadStatus::kCannotOpen,
-            "cannot open file " + path + ": " + std::strerror(errno)};
+            std::string(create ? "cannot open or create file "
+                               : "cannot open file ") +
+                path + ": " + std::strerror(errno)};
   }
   struct stat st;
   if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {

@@ -35,7 +35,7 @@ std::string rec(int year, int day, int hour, int minute, double value = 100) {
          fixed(15, 9) + "\n";
 }
 
-struct Run {
+struct Outcome {
   int status = -1;
   std::string out;
 };
@@ -66,12 +66,12 @@ class AppendProgram : public ::testing::Test {
 
   // Runs append in the folder with `answers` on standard input; `limits`
   // are shell commands run just before it (in a subshell).
-  Run run(const std::string& answers, const std::string& limits = "") {
+  Outcome run(const std::string& answers, const std::string& limits = "") {
     put(".answers", answers);
     std::string cmd = "cd '" + dir_ + "' && (" + limits + " exec '" +
                       IONO_BIN_DIR "/append/append') < .answers > .out 2>&1";
     int st = std::system(cmd.c_str());
-    Run r;
+    Outcome r;
     r.status = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
     r.out = get(".out");
     fs::remove(dir_ + "/.answers");
@@ -86,7 +86,7 @@ TEST_F(AppendProgram,
        MissingFirstFileIsCreatedFromTheSecondWithoutEmptyRecords) {
   put("b",
       rec(20, 100, 10, 30, 1) + rec(0, 0, 10, 45) + rec(20, 100, 10, 0, 2));
-  Run r = run("a\nb\n");
+  Outcome r = run("a\nb\n");
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, " read a\n enter filename 1\n read b\n");
   EXPECT_EQ(get("a"), rec(20, 100, 10, 30, 1) + rec(20, 100, 10, 0, 2));
@@ -171,7 +171,7 @@ TEST_F(AppendProgram, RunThatWritesNoRecordLeavesTheFirstFileAsItWas) {
 TEST_F(AppendProgram, MissingSecondFileIsReportedAndChangesNothing) {
   std::string before = " 20 1 0 0 1,2,3,4\n" + rec(0, 0, 1, 0);
   put("a", before);
-  Run r = run("a\n'no such file'\n");
+  Outcome r = run("a\n'no such file'\n");
   EXPECT_NE(r.status, 0);
   EXPECT_EQ(r.out,
             " read a\n enter filename 1\n read no such file\n"
@@ -190,7 +190,7 @@ TEST_F(AppendProgram, MissingSecondFileIsReportedAndChangesNothing) {
 TEST_F(AppendProgram, NamesFollowTheFreeFormRules) {
   fs::create_directory(dir_ + "/my dir");
   put("my dir/b.dat", rec(20, 1, 0, 0));
-  Run r = run("  'my dir/a.dat'  ignored\n\n\"my dir/b.dat\",x\n");
+  Outcome r = run("  'my dir/a.dat'  ignored\n\n\"my dir/b.dat\",x\n");
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out,
             " read my dir/a.dat\n enter filename 1\n read my dir/b.dat\n");
@@ -256,14 +256,14 @@ TEST_F(AppendProgram, LinesThatAreNotOneRecordAreRefusedWithFileAndLine) {
   for (const std::string& b : bad) {
     put("a", good);
     put("b", b);
-    Run r = run("a\nb\n");
+    Outcome r = run("a\nb\n");
     EXPECT_NE(r.status, 0) << b;
     EXPECT_NE(r.out.find("file b, line 2"), std::string::npos) << r.out;
     EXPECT_EQ(get("a"), good);
   }
   put("a", good + "20 1 0 10 1 2 3\n");
   put("b", rec(20, 1, 0, 20));
-  Run r = run("a\nb\n");
+  Outcome r = run("a\nb\n");
   EXPECT_NE(r.status, 0);
   EXPECT_EQ(r.out.rfind(" read a\n", 0), 0u);
   EXPECT_NE(r.out.find("file a, line 3"), std::string::npos) << r.out;
@@ -279,7 +279,7 @@ TEST_F(AppendProgram, FailedWriteLeavesTheFirstFileAsItWas) {
   put("a", before);
   put("b", more);
   // A file size limit of one block: the rewrite cannot complete.
-  Run r = run("a\nb\n", "ulimit -f 1;");
+  Outcome r = run("a\nb\n", "ulimit -f 1;");
   EXPECT_NE(r.status, 0);
   EXPECT_NE(r.out.find("error writing file a"), std::string::npos) << r.out;
   EXPECT_EQ(get("a"), before);
@@ -289,7 +289,7 @@ TEST_F(AppendProgram, FailedWriteLeavesTheFirstFileAsItWas) {
 TEST_F(AppendProgram, FirstFileThatCannotBeCreatedEndsTheRun) {
   put("plain", "");
   put("b", rec(20, 1, 0, 0));
-  Run r = run("'plain/a'\nb\n");
+  Outcome r = run("'plain/a'\nb\n");
   EXPECT_NE(r.status, 0);
   EXPECT_EQ(r.out.rfind(" read plain/a\n", 0), 0u);
   EXPECT_EQ(r.out.find("enter filename 1"), std::string::npos) << r.out;
