@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -46,6 +47,8 @@ LoadResult parse_series_text(std::string_view text,
                              std::string_view name,
                              std::vector<SeriesRecord>& data) {
   data.clear();
+  data.reserve(static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) +
+               1);
   std::string why;
   long lineno = 0;
   size_t pos = 0;
