@@ -182,9 +182,8 @@ ReadDataResult readdata(Global& g,
   ReadDataResult err;
   if (!select_window(file, d, nlines, list, sel, out, err)) return err;
   if (sel.skipped > 0) {
-    out << free_line("skipped",
-                     sel.skipped,
-                     "records without a sounding (year and day 0)")
+    out << free_line("empty records skipped (steps without a sounding):",
+                     sel.skipped)
         << '\n';
   }
   if (sel.ndata == 0) {
