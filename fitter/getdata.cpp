@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <limits>
 #include <ostream>
-#include <sstream>
 #include <vector>
 
 #include "freeform_out.h"
@@ -19,26 +18,19 @@ namespace {
 
 int32_t year_length(int32_t year) { return year % 4 == 0 ? 366 : 365; }
 
-// A source over one line of a file, so that a free-form read of a record
-// never runs on into the next line; its diagnostics name the file's line.
-struct OneLine {
-  std::istringstream text;
-  iono::LineSource src;
-  OneLine(const std::string& line, const iono::LineSource& file) : text(line) {
-    src.in = &text;
-    src.name = file.name;
-    src.lineno = file.lineno - 1;
-  }
-};
+enum class Next { kRecord, kEnd, kBad };
 
-bool is_blank_line(const std::string& line) {
-  return line.find_first_not_of(" \t\r") == std::string::npos;
-}
-
-// The diagnostic for a record line with too few values.
-std::string short_record(const iono::LineSource& file, int want) {
-  return file.name + ", line " + std::to_string(file.lineno) +
-         ": a record needs at least " + std::to_string(want) + " values";
+// Takes the next line of the data file as one series record. A line that
+// is not exactly one record of 8 values is refused, naming file and line.
+Next next_record(iono::LineSource& file,
+                 iono::SeriesRecord& rec,
+                 ReadDataResult& err) {
+  std::string line, why;
+  if (!iono::next_line(file, line)) return Next::kEnd;
+  if (iono::parse_series_line(line, rec, why)) return Next::kRecord;
+  err = {ReadOutcome::kInputError,
+         file.name + ", line " + std::to_string(file.lineno) + ": " + why};
+  return Next::kBad;
 }
 
 ReadDataResult input_error(const iono::ReadResult& r) {
@@ -84,22 +76,12 @@ bool select_window(iono::LineSource& file,
                    ReadDataResult& err) {
   const TimeGrid& w = d.window;
   bool started = false;
-  std::string line;
   for (long j = 1; j <= nlines; ++j) {
-    if (!iono::next_line(file, line)) break;
-    if (is_blank_line(line)) continue;
-    int32_t y = 0, dd = 0, h = 0, m = 0;
-    OneLine one(line, file);
-    const iono::ReadResult r = iono::read_list(
-        one.src, {iono::item(y), iono::item(dd), iono::item(h), iono::item(m)});
-    if (r.status == iono::ReadStatus::kEof) {
-      err = {ReadOutcome::kInputError, short_record(file, 4)};
-      return false;
-    }
-    if (r.status != iono::ReadStatus::kOk) {
-      err = input_error(r);
-      return false;
-    }
+    iono::SeriesRecord rec;
+    const Next got = next_record(file, rec, err);
+    if (got == Next::kEnd) break;
+    if (got == Next::kBad) return false;
+    const int32_t y = rec.year, dd = rec.day, h = rec.hour, m = rec.minute;
     // A step without a sounding carries no time: it neither starts nor
     // ends the window and is no data point.
     if (y == 0 && dd == 0) {
@@ -202,17 +184,11 @@ ReadDataResult readdata(Global& g,
   out << free_line("opening file " + file_name) << '\n';
 
   int32_t k = 0;
-  std::string line;
   for (long j = 1; j <= nlines; ++j) {
-    if (!iono::next_line(file, line)) break;
-    if (is_blank_line(line)) continue;
     iono::SeriesRecord rec;
-    OneLine one(line, file);
-    r = iono::read_series(one.src, rec);
-    if (r.status == iono::ReadStatus::kEof) {
-      return {ReadOutcome::kInputError, short_record(file, 8)};
-    }
-    if (r.status != ok) return input_error(r);
+    const Next got = next_record(file, rec, err);
+    if (got == Next::kEnd) break;
+    if (got == Next::kBad) return err;
     w.timestep = rec.timestep;
     if (list[j - 1] == 0) continue;
     const int32_t n = itime(w, rec.year, rec.day, rec.hour, rec.minute);

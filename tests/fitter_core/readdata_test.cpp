@@ -257,13 +257,20 @@ TEST(ReadData, UnreadableInputIsAnInputError) {
   Dialogue early_end = run_readdata("2\n'/tmp/'\nx\n13 100 10 0\n");
   EXPECT_EQ(early_end.res.outcome, ReadOutcome::kInputError);
 
-  std::ofstream(tmp.path + "/d") << " 13 100 10 0 1 2 3 15\n 13 100 10\n";
-  Dialogue short_record =
-      run_readdata(answers(tmp.path + "/", "d", "13 100 10 0", "13 100 11 0"));
-  EXPECT_EQ(short_record.res.outcome, ReadOutcome::kInputError);
-  EXPECT_NE(short_record.res.diagnostic.find(tmp.path + "/d, line 2"),
-            std::string::npos)
-      << short_record.res.diagnostic;
+  // Every line of the file must be one record of 8 values, also outside
+  // the window: a short line, a blank line, a record with a ninth value.
+  const std::string good = " 13 100 10 0 1 2 3 15\n";
+  for (const char* bad : {" 13 100 10 0 1 2 3\n",
+                          "\n",
+                          " 13 100 10 0 1 2 3 15 9\n",
+                          " 13 100 x 0 1 2 3 15\n"}) {
+    std::ofstream(tmp.path + "/d") << good << bad << good;
+    Dialogue r = run_readdata(
+        answers(tmp.path + "/", "d", "13 100 11 0", "13 100 12 0"));
+    EXPECT_EQ(r.res.outcome, ReadOutcome::kInputError) << bad;
+    EXPECT_TRUE(r.res.diagnostic.starts_with(tmp.path + "/d, line 2: "))
+        << r.res.diagnostic;
+  }
 }
 
 // ---------------------------------------------------------------------------
