@@ -65,6 +65,11 @@ int32_t itime(
 // counts whole days across year ends (years divisible by 4 have 366 days)
 // as 24*days + (hour - hour1) + (minute - minute1)/60, negative before the
 // start.
+// The same count by walking every step from the window start: the plain
+// reference that `itime` agrees with.
+int32_t itime_plain(
+    TimeGrid& g, int32_t year, int32_t day, int32_t hour, int32_t minute);
+
 float time(
     const TimeGrid& g, int32_t year, int32_t day, int32_t hour, int32_t minute);
 

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -335,6 +336,32 @@ TEST(Itime, TimesOnNoStepGiveZero) {
   TimeGrid half = grid(13, 100, 10, 0, 7.5f);
   EXPECT_EQ(itime(half, 13, 100, 10, 7), 2);
   EXPECT_EQ(itime(half, 13, 100, 10, 8), 0);
+}
+
+TEST(Itime, SkippingWholeHoursAgreesWithTheStepByStepWalk) {
+  std::mt19937 gen(5);
+  auto pick = [&](int lo, int hi) {
+    return std::uniform_int_distribution<int>(lo, hi)(gen);
+  };
+  const float steps[] = {
+      1, 2.5f, 5, 7.5f, 10, 15, 20, 30, 45, 60, 90, 0.7f, 13.3f, 59, 61};
+  for (int n = 0; n < 6000; ++n) {
+    // Starts near a year end (some leap), a few out of the calendar.
+    TimeGrid g = grid(pick(11, 13),
+                      pick(0, 6) == 0 ? pick(-1, 400) : pick(362, 366),
+                      pick(0, 20) == 0 ? pick(-2, 30) : pick(0, 23),
+                      pick(0, 20) == 0 ? pick(-5, 70) : pick(0, 59),
+                      steps[pick(0, 14)]);
+    const int y = g.year1 + pick(-1, 1) * (pick(0, 3) == 0);
+    const int d = pick(0, 4) == 0 ? pick(1, 3) : g.day1 + pick(-1, 2);
+    const int h = pick(0, 24), m = pick(0, 60);
+    TimeGrid fast = g, plain = g;
+    ASSERT_EQ(itime(fast, y, d, h, m), itime_plain(plain, y, d, h, m))
+        << g.year1 << " " << g.day1 << " " << g.hour1 << " " << g.minute1
+        << " step " << g.timestep << " -> " << y << " " << d << " " << h << " "
+        << m;
+    ASSERT_EQ(fast.ly, plain.ly);
+  }
 }
 
 TEST(Time, ClosedFormsAndAcrossTheYearEnd) {
