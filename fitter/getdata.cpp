@@ -3,6 +3,7 @@
 // the parameter-count check. Normal deviates are in the second half.
 #include "getdata.h"
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <limits>
@@ -483,7 +484,8 @@ double chi2(const Global& g, Data& d) {
   const int32_t modeltype = d.modeltype;
   const int32_t nparams = g.nparams;
   if (!nparams_fit(modeltype, nparams) ||
-      g.fitparams.size() < static_cast<size_t>(nparams)) {
+      g.fitparams.size() < static_cast<size_t>(nparams) ||
+      d.simdata.size() < 3 * static_cast<size_t>(std::max(d.ndata, 0))) {
     return std::numeric_limits<double>::quiet_NaN();
   }
   if (modeltype < 1 || modeltype > 4) return 0.0;

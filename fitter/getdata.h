@@ -143,7 +143,8 @@ double model_value(int32_t modeltype,
 // against the data: sum over the points of r^2 (model 1) or r^2/s^2
 // (models 2-4, when |s| > kWeightFloor, else r^2), r = value - model.
 // Model types other than 1-4 give 0. Stores π into d.pi. Allocates nothing.
-// Returns NaN (reading nothing) when check_nparams fails.
+// Returns NaN (reading nothing) when check_nparams fails or the table or
+// the data are shorter than nparams and ndata say.
 double chi2(const Global& g, Data& d);
 
 // ---------------------------------------------------------------------------
