@@ -3,11 +3,11 @@
 // the parameter-count check. Normal deviates are in the second half.
 #include "getdata.h"
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <limits>
 #include <ostream>
-#include <sstream>
 #include <vector>
 
 #include "freeform_out.h"
@@ -19,26 +19,19 @@ namespace {
 
 int32_t year_length(int32_t year) { return year % 4 == 0 ? 366 : 365; }
 
-// A source over one line of a file, so that a free-form read of a record
-// never runs on into the next line; its diagnostics name the file's line.
-struct OneLine {
-  std::istringstream text;
-  iono::LineSource src;
-  OneLine(const std::string& line, const iono::LineSource& file) : text(line) {
-    src.in = &text;
-    src.name = file.name;
-    src.lineno = file.lineno - 1;
-  }
-};
+enum class Next { kRecord, kEnd, kBad };
 
-bool is_blank_line(const std::string& line) {
-  return line.find_first_not_of(" \t\r") == std::string::npos;
-}
-
-// The diagnostic for a record line with too few values.
-std::string short_record(const iono::LineSource& file, int want) {
-  return file.name + ", line " + std::to_string(file.lineno) +
-         ": a record needs at least " + std::to_string(want) + " values";
+// Takes the next line of the data file as one series record. A line that
+// is not exactly one record of 8 values is refused, naming file and line.
+Next next_record(iono::LineSource& file,
+                 iono::SeriesRecord& rec,
+                 ReadDataResult& err) {
+  std::string line, why;
+  if (!iono::next_line(file, line)) return Next::kEnd;
+  if (iono::parse_series_line(line, rec, why)) return Next::kRecord;
+  err = {ReadOutcome::kInputError,
+         file.name + ", line " + std::to_string(file.lineno) + ": " + why};
+  return Next::kBad;
 }
 
 ReadDataResult input_error(const iono::ReadResult& r) {
@@ -84,22 +77,12 @@ bool select_window(iono::LineSource& file,
                    ReadDataResult& err) {
   const TimeGrid& w = d.window;
   bool started = false;
-  std::string line;
   for (long j = 1; j <= nlines; ++j) {
-    if (!iono::next_line(file, line)) break;
-    if (is_blank_line(line)) continue;
-    int32_t y = 0, dd = 0, h = 0, m = 0;
-    OneLine one(line, file);
-    const iono::ReadResult r = iono::read_list(
-        one.src, {iono::item(y), iono::item(dd), iono::item(h), iono::item(m)});
-    if (r.status == iono::ReadStatus::kEof) {
-      err = {ReadOutcome::kInputError, short_record(file, 4)};
-      return false;
-    }
-    if (r.status != iono::ReadStatus::kOk) {
-      err = input_error(r);
-      return false;
-    }
+    iono::SeriesRecord rec;
+    const Next got = next_record(file, rec, err);
+    if (got == Next::kEnd) break;
+    if (got == Next::kBad) return false;
+    const int32_t y = rec.year, dd = rec.day, h = rec.hour, m = rec.minute;
     // A step without a sounding carries no time: it neither starts nor
     // ends the window and is no data point.
     if (y == 0 && dd == 0) {
@@ -182,9 +165,8 @@ ReadDataResult readdata(Global& g,
   ReadDataResult err;
   if (!select_window(file, d, nlines, list, sel, out, err)) return err;
   if (sel.skipped > 0) {
-    out << free_line("skipped",
-                     sel.skipped,
-                     "records without a sounding (year and day 0)")
+    out << free_line("empty records skipped (steps without a sounding):",
+                     sel.skipped)
         << '\n';
   }
   if (sel.ndata == 0) {
@@ -203,17 +185,11 @@ ReadDataResult readdata(Global& g,
   out << free_line("opening file " + file_name) << '\n';
 
   int32_t k = 0;
-  std::string line;
   for (long j = 1; j <= nlines; ++j) {
-    if (!iono::next_line(file, line)) break;
-    if (is_blank_line(line)) continue;
     iono::SeriesRecord rec;
-    OneLine one(line, file);
-    r = iono::read_series(one.src, rec);
-    if (r.status == iono::ReadStatus::kEof) {
-      return {ReadOutcome::kInputError, short_record(file, 8)};
-    }
-    if (r.status != ok) return input_error(r);
+    const Next got = next_record(file, rec, err);
+    if (got == Next::kEnd) break;
+    if (got == Next::kBad) return err;
     w.timestep = rec.timestep;
     if (list[j - 1] == 0) continue;
     const int32_t n = itime(w, rec.year, rec.day, rec.hour, rec.minute);
@@ -242,48 +218,177 @@ ReadDataResult readdata(Global& g,
   return {};
 }
 
+namespace {
+
+// The step count's running time: the grid point (y, d, h, m), held in
+// single precision, the length of its year and its step number.
+struct Walk {
+  float y, d, h, m;
+  int32_t ly;
+  int64_t count;
+};
+
+enum class Found { kMet, kPassed, kNext, kStall };
+
+// Compares the running time with the target (components truncated) and,
+// when it is neither met nor passed, advances it by one step.
+Found walk_step(Walk& w,
+                float ts,
+                int32_t year,
+                int32_t day,
+                int32_t hour,
+                int32_t minute) {
+  const int32_t ry = static_cast<int32_t>(w.y);
+  const int32_t rd = static_cast<int32_t>(w.d);
+  const int32_t rh = static_cast<int32_t>(w.h);
+  const int32_t rm = static_cast<int32_t>(w.m);
+  if (ry == year && rd == day && rh == hour && rm == minute) {
+    return Found::kMet;
+  }
+  // The running time only grows: once it is past the target (as an ordered
+  // tuple), the target is on no step.
+  const bool passed =
+      ry > year ||
+      (ry == year &&
+       (rd > day || (rd == day && (rh > hour || (rh == hour && rm > minute)))));
+  if (passed) return Found::kPassed;
+  const float next = w.m + ts;
+  if (next == w.m) return Found::kStall;  // too small to advance the clock
+  w.m = next;
+  if (w.m > 60.0f - ts) {  // the grid restarts at minute 0 after each hour
+    w.m = 0.0f;
+    w.h = w.h + 1.0f;
+  }
+  if (w.h > 23.0f) {
+    w.h = 0.0f;
+    w.d = w.d + 1.0f;
+  }
+  if (w.d > static_cast<float>(w.ly)) {
+    w.d = 1.0f;
+    w.y = w.y + 1.0f;
+    w.ly = year_length(static_cast<int32_t>(w.y));
+  }
+  w.count = w.count + 1;
+  return Found::kNext;
+}
+
+constexpr int64_t kMaxCount = std::numeric_limits<int32_t>::max();
+
+bool valid_step(float ts) { return ts > 0 && std::isfinite(ts); }
+
+Walk walk_start(const TimeGrid& g) {
+  return {static_cast<float>(g.year1),
+          static_cast<float>(g.day1),
+          static_cast<float>(g.hour1),
+          static_cast<float>(g.minute1),
+          year_length(g.year1),
+          1};
+}
+
+// Walks step by step until the target is met (its step number), passed or
+// the clock stalls (0), or `stop_at_hour_start` is set and the walk has
+// reached minute 0 of a later hour (-1, `w` left there).
+int64_t walk_until(Walk& w,
+                   float ts,
+                   int32_t year,
+                   int32_t day,
+                   int32_t hour,
+                   int32_t minute,
+                   bool stop_at_hour_start) {
+  const float h0 = w.h, d0 = w.d, y0 = w.y;
+  while (w.count < kMaxCount) {
+    if (stop_at_hour_start && w.m == 0.0f &&
+        (w.h != h0 || w.d != d0 || w.y != y0)) {
+      return -1;
+    }
+    switch (walk_step(w, ts, year, day, hour, minute)) {
+      case Found::kMet:
+        return w.count;
+      case Found::kPassed:
+      case Found::kStall:
+        return 0;
+      case Found::kNext:
+        break;
+    }
+  }
+  return 0;
+}
+
+}  // namespace
+
+int32_t itime_plain(
+    TimeGrid& g, int32_t year, int32_t day, int32_t hour, int32_t minute) {
+  g.ly = year_length(g.year1);
+  if (!valid_step(g.timestep)) return 0;
+  Walk w = walk_start(g);
+  const int64_t n = walk_until(w, g.timestep, year, day, hour, minute, false);
+  g.ly = w.ly;
+  return static_cast<int32_t>(n);
+}
+
 int32_t itime(
     TimeGrid& g, int32_t year, int32_t day, int32_t hour, int32_t minute) {
   g.ly = year_length(g.year1);
   const float ts = g.timestep;
-  if (!(ts > 0) || !std::isfinite(ts)) return 0;
-  float y = static_cast<float>(g.year1);
-  float d = static_cast<float>(g.day1);
-  float h = static_cast<float>(g.hour1);
-  float m = static_cast<float>(g.minute1);
-  for (int32_t count = 1; count < std::numeric_limits<int32_t>::max();
-       ++count) {
-    const int32_t ry = static_cast<int32_t>(y);
-    const int32_t rd = static_cast<int32_t>(d);
-    const int32_t rh = static_cast<int32_t>(h);
-    const int32_t rm = static_cast<int32_t>(m);
-    if (ry == year && rd == day && rh == hour && rm == minute) return count;
-    // The running time only grows: once it is past the given time (as an
-    // ordered tuple), the given time is on no step.
-    const bool passed =
-        ry > year ||
-        (ry == year &&
-         (rd > day ||
-          (rd == day && (rh > hour || (rh == hour && rm > minute)))));
-    if (passed) return 0;
+  if (!valid_step(ts)) return 0;
+  // Every hour after the first has the same minutes (0, ts, 2 ts, ...), so
+  // the walk skips whole years, days and hours that lie before the target's
+  // hour, counting k steps per hour, and walks step by step only in the
+  // first hour and in the target's hour. The result is the plain walk's.
+  Walk w = walk_start(g);
+  int64_t n = walk_until(w, ts, year, day, hour, minute, true);
+  if (n >= 0) {
+    g.ly = w.ly;
+    return static_cast<int32_t>(n);
+  }
+  int64_t k = 1;  // grid points in an hour from minute 0
+  for (float m = 0.0f;; ++k) {
     const float next = m + ts;
-    if (next == m) return 0;  // a step too small to advance the clock
+    if (next == m) {  // a stalling clock: leave it to the plain walk
+      return itime_plain(g, year, day, hour, minute);
+    }
     m = next;
-    if (m > 60.0f - ts) {  // the grid restarts at minute 0 after each hour
-      m = 0.0f;
-      h = h + 1.0f;
-    }
-    if (h > 23.0f) {
-      h = 0.0f;
-      d = d + 1.0f;
-    }
-    if (d > static_cast<float>(g.ly)) {
-      d = 1.0f;
-      y = y + 1.0f;
-      g.ly = year_length(static_cast<int32_t>(y));
+    if (m > 60.0f - ts) break;
+  }
+  int32_t y = static_cast<int32_t>(w.y), d = static_cast<int32_t>(w.d),
+          h = static_cast<int32_t>(w.h);
+  auto before = [&](int32_t ty, int32_t td, int32_t th) {
+    return ty < year || (ty == year && (td < day || (td == day && th < hour)));
+  };
+  while (w.count < kMaxCount && before(y, d, h)) {
+    if (h == 0 && d == 1 && y < year) {
+      w.count += k * 24 * w.ly;  // a whole year before the target's
+      y = y + 1;
+      w.ly = year_length(y);
+    } else if (h == 0 && (y < year || d < day)) {
+      w.count += k * 24;  // a whole day before the target's
+      d = d + 1;
+      if (d > w.ly) {
+        d = 1;
+        y = y + 1;
+        w.ly = year_length(y);
+      }
+    } else {
+      w.count += k;  // an hour before the target's
+      h = h + 1;
+      if (h > 23) {
+        h = 0;
+        d = d + 1;
+        if (d > w.ly) {
+          d = 1;
+          y = y + 1;
+          w.ly = year_length(y);
+        }
+      }
     }
   }
-  return 0;
+  w.y = static_cast<float>(y);
+  w.d = static_cast<float>(d);
+  w.h = static_cast<float>(h);
+  n = w.count < kMaxCount ? walk_until(w, ts, year, day, hour, minute, false)
+                          : 0;
+  g.ly = w.ly;
+  return static_cast<int32_t>(n);
 }
 
 float time(const TimeGrid& g,
@@ -379,7 +484,8 @@ double chi2(const Global& g, Data& d) {
   const int32_t modeltype = d.modeltype;
   const int32_t nparams = g.nparams;
   if (!nparams_fit(modeltype, nparams) ||
-      g.fitparams.size() < static_cast<size_t>(nparams)) {
+      g.fitparams.size() < static_cast<size_t>(nparams) ||
+      d.simdata.size() < 3 * static_cast<size_t>(std::max(d.ndata, 0))) {
     return std::numeric_limits<double>::quiet_NaN();
   }
   if (modeltype < 1 || modeltype > 4) return 0.0;

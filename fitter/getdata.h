@@ -65,6 +65,11 @@ int32_t itime(
 // counts whole days across year ends (years divisible by 4 have 366 days)
 // as 24*days + (hour - hour1) + (minute - minute1)/60, negative before the
 // start.
+// The same count by walking every step from the window start: the plain
+// reference that `itime` agrees with.
+int32_t itime_plain(
+    TimeGrid& g, int32_t year, int32_t day, int32_t hour, int32_t minute);
+
 float time(
     const TimeGrid& g, int32_t year, int32_t day, int32_t hour, int32_t minute);
 
@@ -138,7 +143,8 @@ double model_value(int32_t modeltype,
 // against the data: sum over the points of r^2 (model 1) or r^2/s^2
 // (models 2-4, when |s| > kWeightFloor, else r^2), r = value - model.
 // Model types other than 1-4 give 0. Stores π into d.pi. Allocates nothing.
-// Returns NaN (reading nothing) when check_nparams fails.
+// Returns NaN (reading nothing) when check_nparams fails or the table or
+// the data are shorter than nparams and ndata say.
 double chi2(const Global& g, Data& d);
 
 // ---------------------------------------------------------------------------
