@@ -25,8 +25,22 @@ struct Posterior {
 // Sixteen values around 5 at 15-minute steps from 10:00, the window ending
 // at 14:00; the parameter file gives the constant the range 0 to 10.
 Posterior write_inputs(const TempDir& dir) {
-  const std::vector<double> y = {4.1, 5.7, 5.2, 3.9, 6.3, 4.8, 5.5, 4.4,
-                                 5.9, 4.6, 5.1, 6.0, 4.2, 5.3, 4.9, 5.4};
+  const std::vector<double> y = {4.1,
+                                 5.7,
+                                 5.2,
+                                 3.9,
+                                 6.3,
+                                 4.8,
+                                 5.5,
+                                 4.4,
+                                 5.9,
+                                 4.6,
+                                 5.1,
+                                 6.0,
+                                 4.2,
+                                 5.3,
+                                 4.9,
+                                 5.4};
   std::string data;
   double sum = 0;
   for (size_t i = 0; i < y.size(); ++i) {
