@@ -163,7 +163,7 @@ int run(Global& g, RunConfig& c, Data& d) {
 
   if (g.mpisize > 1) bcastparams(g, c);
   if (!layout_ladders(g.mpisize, c)) {
-    put_line(std::cout, kLadderError);
+    put_line(std::cout, iono::free_line(kLadderError));
     return end_early(kStopOrderly);
   }
   barrier();

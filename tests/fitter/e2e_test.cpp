@@ -347,7 +347,7 @@ TEST(PtfitRun, LadderCountThatDoesNotDivideTheProcesses) {
     const std::vector<std::string> lines = o.lines();
     EXPECT_EQ(std::count(lines.begin(),
                          lines.end(),
-                         "ERROR: ntemperatures*nclones .ne. mpisize"),
+                         " ERROR: ntemperatures*nclones .ne. mpisize"),
               4)
         << clones << "\n"
         << o.out;
