@@ -22,10 +22,12 @@ using FmtArg = std::variant<int32_t, double, float, std::string_view>;
 // Records are separated by '\n'; there is no final newline. Output stops at
 // the first data descriptor without an item; items left over when the
 // format is exhausted start a new record from the format's last group.
-std::string fortran_format(std::string_view format, std::span<const FmtArg> args);
+std::string fortran_format(std::string_view format,
+                           std::span<const FmtArg> args);
 inline std::string fortran_format(std::string_view format,
                                   std::initializer_list<FmtArg> args) {
-  return fortran_format(format, std::span<const FmtArg>(args.begin(), args.size()));
+  return fortran_format(format,
+                        std::span<const FmtArg>(args.begin(), args.size()));
 }
 
 }  // namespace iono

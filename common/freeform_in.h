@@ -64,7 +64,8 @@ struct ReadResult {
 // values; the failing item and those after it are unchanged. A read with no
 // items skips one line (kEof when none is left).
 ReadResult read_list(LineSource& src, std::span<const Item> items);
-inline ReadResult read_list(LineSource& src, std::initializer_list<Item> items) {
+inline ReadResult read_list(LineSource& src,
+                            std::initializer_list<Item> items) {
   return read_list(src, std::span<const Item>(items.begin(), items.size()));
 }
 

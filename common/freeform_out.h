@@ -26,8 +26,7 @@ inline std::string ff_item(std::string_view s) { return std::string(s); }
 inline std::string ff_item(const char* s) { return std::string(s); }
 inline std::string ff_item(const std::string& s) { return s; }
 template <std::integral T>
-  requires(!std::same_as<T, bool>)
-std::string ff_item(T v) {
+requires(!std::same_as<T, bool>) std::string ff_item(T v) {
   return std::to_string(v);
 }
 

@@ -31,7 +31,9 @@ std::string format_series(const SeriesRecord& r);
 
 // Parses one line that must hold exactly one record of 8 values. On failure
 // returns false and says why in `why` (without source or line number).
-bool parse_series_line(std::string_view line, SeriesRecord& r, std::string& why);
+bool parse_series_line(std::string_view line,
+                       SeriesRecord& r,
+                       std::string& why);
 
 // One free-form read of the 8 fields (may go on over further lines).
 ReadResult read_series(LineSource& src, SeriesRecord& r);

@@ -10,8 +10,10 @@ namespace ptfit {
 constexpr int kSeedSize = 8;
 
 struct Rng {
-  uint64_t s[4] = {0x9E3779B97F4A7C15ULL, 0xBF58476D1CE4E5B9ULL,
-                   0x94D049BB133111EBULL, 0x2545F4914F6CDD1DULL};
+  uint64_t s[4] = {0x9E3779B97F4A7C15ULL,
+                   0xBF58476D1CE4E5B9ULL,
+                   0x94D049BB133111EBULL,
+                   0x2545F4914F6CDD1DULL};
 };
 
 // Replaces the state by one derived from `seeds` (kSeedSize values).

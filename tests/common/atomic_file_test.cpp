@@ -1,0 +1,67 @@
+// Output files appear whole or not at all.
+#include "atomic_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string slurp(const fs::path& p) {
+  std::ifstream f(p);
+  std::stringstream ss;
+  ss << f.rdbuf();
+  return ss.str();
+}
+
+struct TempDir {
+  fs::path path;
+  TempDir() {
+    char tmpl[] = "/tmp/atomicXXXXXX";
+    path = mkdtemp(tmpl);
+  }
+  ~TempDir() { fs::remove_all(path); }
+};
+
+TEST(AtomicFile, CommitReplacesTheTargetAndKeepsItsPermissions) {
+  TempDir d;
+  fs::path p = d.path / "series";
+  { std::ofstream(p) << "old\n"; }
+  chmod(p.c_str(), 0640);
+  iono::AtomicFile f;
+  ASSERT_TRUE(iono::atomic_open(f, p));
+  iono::atomic_write(f, "new 1\n");
+  EXPECT_EQ(slurp(p), "old\n");  // nothing visible before the commit
+  iono::atomic_write(f, std::string(3 << 20, 'x'));
+  ASSERT_TRUE(iono::atomic_commit(f));
+  EXPECT_EQ(slurp(p).substr(0, 6), "new 1\n");
+  EXPECT_EQ(fs::file_size(p), 6u + (3u << 20));
+  struct stat st;
+  stat(p.c_str(), &st);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
+  EXPECT_EQ(std::distance(fs::directory_iterator(d.path), {}), 1);
+}
+
+TEST(AtomicFile, AbortAndFailureLeaveTheTargetAsItWas) {
+  TempDir d;
+  fs::path p = d.path / "series";
+  { std::ofstream(p) << "old\n"; }
+  iono::AtomicFile f;
+  ASSERT_TRUE(iono::atomic_open(f, p));
+  iono::atomic_write(f, "new\n");
+  iono::atomic_abort(f);
+  EXPECT_EQ(slurp(p), "old\n");
+  EXPECT_EQ(std::distance(fs::directory_iterator(d.path), {}), 1);
+
+  std::string error;
+  EXPECT_FALSE(
+      iono::write_file_atomic((d.path / "no" / "such").string(), "x", error));
+  EXPECT_NE(error.find("no/such"), std::string::npos) << error;
+}
+
+}  // namespace

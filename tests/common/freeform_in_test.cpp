@@ -1,0 +1,364 @@
+// Free-form reads against the reference cases in listin_cases_visible.tsv,
+// and the reader's diagnostics.
+#include "freeform_in.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <variant>
+#include <vector>
+
+namespace {
+
+// A minimal JSON value: enough for the vectors' reads and expectations.
+struct Json {
+  enum Kind { kNull, kBool, kNumber, kString, kArray, kObject } kind = kNull;
+  bool b = false;
+  std::string text;  // number as written, or string
+  std::vector<Json> items;
+  std::vector<std::pair<std::string, Json>> fields;
+};
+
+struct JsonParser {
+  std::string_view s;
+  size_t i = 0;
+  void ws() {
+    while (i < s.size() && (s[i] == ' ' || s[i] == '\n')) ++i;
+  }
+  std::string str() {
+    std::string out;
+    ++i;  // opening quote
+    while (s[i] != '"') {
+      if (s[i] == '\\') {
+        ++i;
+        char c = s[i++];
+        if (c == 'n')
+          out += '\n';
+        else if (c == 't')
+          out += '\t';
+        else if (c == 'r')
+          out += '\r';
+        else if (c == 'u') {
+          unsigned v = std::stoul(std::string(s.substr(i, 4)), nullptr, 16);
+          i += 4;
+          if (v < 0x80) {
+            out += char(v);
+          } else if (v < 0x800) {
+            out += char(0xC0 | (v >> 6));
+            out += char(0x80 | (v & 0x3F));
+          } else {
+            out += char(0xE0 | (v >> 12));
+            out += char(0x80 | ((v >> 6) & 0x3F));
+            out += char(0x80 | (v & 0x3F));
+          }
+        } else
+          out += c;
+      } else {
+        out += s[i++];
+      }
+    }
+    ++i;
+    return out;
+  }
+  Json value() {
+    ws();
+    Json j;
+    char c = s[i];
+    if (c == '[') {
+      j.kind = Json::kArray;
+      ++i;
+      ws();
+      if (s[i] == ']') return ++i, j;
+      for (;;) {
+        j.items.push_back(value());
+        ws();
+        if (s[i++] == ']') break;
+      }
+    } else if (c == '{') {
+      j.kind = Json::kObject;
+      ++i;
+      ws();
+      if (s[i] == '}') return ++i, j;
+      for (;;) {
+        ws();
+        std::string k = str();
+        ws();
+        ++i;  // ':'
+        j.fields.emplace_back(k, value());
+        ws();
+        if (s[i++] == '}') break;
+      }
+    } else if (c == '"') {
+      j.kind = Json::kString;
+      j.text = str();
+    } else if (s.substr(i, 4) == "null") {
+      i += 4;
+    } else if (s.substr(i, 4) == "true") {
+      j.kind = Json::kBool, j.b = true, i += 4;
+    } else if (s.substr(i, 5) == "false") {
+      j.kind = Json::kBool, i += 5;
+    } else {
+      j.kind = Json::kNumber;
+      size_t b = i;
+      while (i < s.size() && std::strchr("+-0123456789.eE", s[i])) ++i;
+      j.text = std::string(s.substr(b, i - b));
+    }
+    return j;
+  }
+};
+
+Json parse_json(std::string_view s) { return JsonParser{s}.value(); }
+
+// The text inside |...| with its escapes resolved.
+std::string unbar(const std::string& cell) {
+  std::string s = cell;
+  if (s.size() >= 2 && s.front() == '|' && s.back() == '|') {
+    s = s.substr(1, s.size() - 2);
+  }
+  std::string out;
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (s[i] != '\\' || i + 1 == s.size()) {
+      out += s[i];
+      continue;
+    }
+    char c = s[++i];
+    if (c == 'n')
+      out += '\n';
+    else if (c == 't')
+      out += '\t';
+    else if (c == 'r')
+      out += '\r';
+    else if (c == '\\')
+      out += '\\';
+    else if (c == 'x') {
+      out += char(std::stoi(s.substr(i + 1, 2), nullptr, 16));
+      i += 2;
+    } else {
+      out += '\\';
+      out += c;
+    }
+  }
+  return out;
+}
+
+std::vector<std::vector<std::string>> read_tsv(const std::string& path) {
+  std::ifstream f(path);
+  std::vector<std::vector<std::string>> rows;
+  std::string line;
+  std::getline(f, line);  // header
+  while (std::getline(f, line)) {
+    std::vector<std::string> cells;
+    std::stringstream ss(line);
+    std::string cell;
+    while (std::getline(ss, cell, '\t')) cells.push_back(cell);
+    rows.push_back(cells);
+  }
+  return rows;
+}
+
+// One variable of a case, with two distinct starting values so that an
+// unchanged variable is recognised.
+struct Var {
+  std::string type;
+  int32_t i = 0;
+  double d = 0;
+  float f = 0;
+  bool l = false;
+  std::string c;
+  iono::Item item() {
+    if (type == "i4") return iono::item(i);
+    if (type == "r8") return iono::item(d);
+    if (type == "r4") return iono::item(f);
+    if (type == "l") return iono::item(l);
+    return iono::item(c, std::stoi(type.substr(1)));
+  }
+  void init(int variant) {
+    i = variant ? -777 : 777;
+    d = variant ? -777.25 : 777.5;
+    f = variant ? -777.25f : 777.5f;
+    l = variant != 0;
+    c = std::string(size_t(std::stoi(type[0] == 'c' ? type.substr(1) : "1")),
+                    variant ? 'y' : 'x');
+  }
+  bool unchanged(int variant) const {
+    Var v;
+    v.type = type;
+    v.init(variant);
+    if (type == "i4") return i == v.i;
+    if (type == "r8")
+      return std::bit_cast<uint64_t>(d) == std::bit_cast<uint64_t>(v.d);
+    if (type == "r4")
+      return std::bit_cast<uint32_t>(f) == std::bit_cast<uint32_t>(v.f);
+    if (type == "l") return l == v.l;
+    return c == v.c;
+  }
+};
+
+// Checks one variable against its expected JSON value; "" when it agrees.
+std::string check(const Var& v, const Json& want, int variant) {
+  if (want.kind == Json::kNull) {
+    return v.unchanged(variant) ? "" : "changed, expected unchanged";
+  }
+  if (v.type == "i4") {
+    return v.i == std::stol(want.text) ? "" : "got " + std::to_string(v.i);
+  }
+  if (v.type == "l") return v.l == want.b ? "" : "wrong logical";
+  if (v.type == "r8" || v.type == "r4") {
+    double got = v.type == "r8" ? v.d : double(v.f);
+    if (want.kind == Json::kString) {
+      if (want.text == "NaN") return std::isnan(got) ? "" : "expected NaN";
+      double inf = want.text[0] == '-' ? -INFINITY : INFINITY;
+      return got == inf ? "" : "expected " + want.text;
+    }
+    bool same = v.type == "r8" ? std::bit_cast<uint64_t>(v.d) ==
+                                     std::bit_cast<uint64_t>(std::strtod(
+                                         want.text.c_str(), nullptr))
+                               : std::bit_cast<uint32_t>(v.f) ==
+                                     std::bit_cast<uint32_t>(std::strtof(
+                                         want.text.c_str(), nullptr));
+    return same ? "" : "got " + std::to_string(got) + " expected " + want.text;
+  }
+  std::string text(iono::trimmed(v.c));
+  std::string expected = want.text;
+  if (want.kind == Json::kObject) {  // {"hex": ...}
+    const std::string& hex = want.fields[0].second.text;
+    expected.clear();
+    for (size_t k = 0; k + 1 < hex.size(); k += 2) {
+      expected += char(std::stoi(hex.substr(k, 2), nullptr, 16));
+    }
+    expected = std::string(iono::trimmed(expected));
+  }
+  return text == expected
+             ? ""
+             : "got \"" + text + "\" expected \"" + expected + "\"";
+}
+
+TEST(FreeformRead, EveryReferenceCaseGivesTheReferenceResult) {
+  auto rows =
+      read_tsv(IONO_TEST_DATA "/fortran-vectors/listin_cases_visible.tsv");
+  ASSERT_GT(rows.size(), 100u);
+  int failures = 0;
+  for (const auto& row : rows) {
+    ASSERT_GE(row.size(), 4u);
+    const std::string input = unbar(row[1]);
+    Json reads = parse_json(row[2]);
+    Json expected = parse_json(row[3]);
+    for (int variant = 0; variant < 2; ++variant) {
+      std::istringstream in(input);
+      iono::LineSource src;
+      src.in = &in;
+      src.name = "case";
+      std::string problem;
+      for (size_t r = 0; r < expected.items.size() && problem.empty(); ++r) {
+        std::vector<Var> vars;
+        for (const auto& t : reads.items[r].items) {
+          Var v;
+          v.type = t.text;
+          vars.push_back(v);
+        }
+        std::vector<iono::Item> items;
+        for (auto& v : vars) v.init(variant);
+        for (auto& v : vars) items.push_back(v.item());
+        iono::ReadResult res = iono::read_list(src, items);
+        const Json& want = expected.items[r];
+        if (want.kind == Json::kString) {
+          auto st = want.text == "EOF" ? iono::ReadStatus::kEof
+                                       : iono::ReadStatus::kError;
+          if (res.status != st)
+            problem =
+                "read " + std::to_string(r + 1) + ": expected " + want.text;
+          break;
+        }
+        if (res.status != iono::ReadStatus::kOk) {
+          problem = "read " + std::to_string(r + 1) + " failed: " + res.message;
+          break;
+        }
+        for (size_t k = 0; k < vars.size() && problem.empty(); ++k) {
+          std::string p = check(vars[k], want.items[k], variant);
+          if (!p.empty())
+            problem = "read " + std::to_string(r + 1) + " item " +
+                      std::to_string(k + 1) + ": " + p;
+        }
+      }
+      if (!problem.empty()) {
+        ++failures;
+        ADD_FAILURE() << row[0] << ": " << problem;
+        break;
+      }
+    }
+  }
+  EXPECT_EQ(failures, 0);
+}
+
+iono::ReadResult read_text(const std::string& text,
+                           std::initializer_list<iono::Item> items,
+                           int skip_reads = 0) {
+  static std::istringstream in;
+  in.clear();
+  in.str(text);
+  static iono::LineSource src;
+  src.in = &in;
+  src.name = "standard input";
+  src.lineno = 0;
+  for (int k = 0; k < skip_reads; ++k) iono::read_list(src, {});
+  return iono::read_list(src, items);
+}
+
+TEST(FreeformRead, DiagnosticsNameSourceLineTextAndType) {
+  int32_t a = 0, b = 0;
+  double x = 0;
+  std::string s;
+  auto r = read_text("1\n2\n7 abc\n", {iono::item(a), iono::item(b)}, 2);
+  EXPECT_EQ(r.status, iono::ReadStatus::kError);
+  EXPECT_NE(r.message.find("standard input, line 3"), std::string::npos)
+      << r.message;
+  EXPECT_NE(r.message.find("\"abc\""), std::string::npos) << r.message;
+  EXPECT_NE(r.message.find("integer"), std::string::npos) << r.message;
+  EXPECT_EQ(a, 7);  // items before the failure keep their values
+
+  r = read_text("1.5\n", {iono::item(a)});
+  EXPECT_EQ(r.status, iono::ReadStatus::kError);
+  EXPECT_NE(r.message.find("\"1.5\""), std::string::npos) << r.message;
+
+  r = read_text("3\n", {iono::item(a), iono::item(x)});
+  EXPECT_EQ(r.status, iono::ReadStatus::kEof);
+  EXPECT_NE(r.message.find("input ends"), std::string::npos) << r.message;
+  EXPECT_NE(r.message.find("real"), std::string::npos) << r.message;
+
+  r = read_text("'data.txt'x 5\n", {iono::item(s, 20), iono::item(a)});
+  EXPECT_EQ(r.status, iono::ReadStatus::kError);
+  EXPECT_NE(r.message.find("'data.txt'x"), std::string::npos) << r.message;
+}
+
+TEST(FreeformRead, ReadOrDieExitsWithStatus2) {
+  EXPECT_EXIT(
+      {
+        int32_t a = 0;
+        std::istringstream in("one\n");
+        iono::LineSource src;
+        src.in = &in;
+        src.name = "answers";
+        iono::read_or_die(src, {iono::item(a)});
+      },
+      testing::ExitedWithCode(2),
+      "answers, line 1: cannot read \"one\" as an integer");
+}
+
+TEST(FreeformRead, WholeLineReadKeepsBlanksAndCutsToLength) {
+  std::istringstream in("  a b, c/d  \n0123456789\n");
+  iono::LineSource src;
+  src.in = &in;
+  src.name = "list";
+  std::string s;
+  ASSERT_EQ(iono::read_line(src, s, 20).status, iono::ReadStatus::kOk);
+  EXPECT_EQ(s, "  a b, c/d          ");
+  ASSERT_EQ(iono::read_line(src, s, 4).status, iono::ReadStatus::kOk);
+  EXPECT_EQ(s, "0123");
+  EXPECT_EQ(iono::read_line(src, s, 4).status, iono::ReadStatus::kEof);
+}
+
+}  // namespace
