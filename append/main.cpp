@@ -1,2 +1,70 @@
-// append: merges a second series file into a first one, in place.
-int main() { return 0; }
+// append: merges a second series file into a first one, in place, ordered
+// by time stamp. Reads the two file names from standard input; the first
+// file is rewritten whole or not at all.
+#include <csignal>
+#include <iostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "freeform_in.h"
+#include "merge.h"
+#include "series_file.h"
+
+namespace {
+
+// One free-form line of the dialogue on standard output: a character item
+// is written as it is, after the blank that starts every free-form line.
+void say(std::string_view text) {
+  std::cout << ' ' << text << '\n' << std::flush;
+}
+
+// One file name from standard input (a free-form read of 100 characters),
+// without its trailing blanks.
+std::string read_name(iono::LineSource& in) {
+  std::string answer;
+  iono::read_or_die(in, {iono::item(answer, 100)});
+  return std::string(iono::trimmed(answer));
+}
+
+}  // namespace
+
+int main() {
+  // Under a file size limit a write must fail (and be reported), not kill
+  // the program.
+  std::signal(SIGXFSZ, SIG_IGN);
+
+  iono::LineSource in = iono::stdin_source();
+  const std::string first = read_name(in);
+  say("read " + first);
+  std::vector<iono::SeriesRecord> data;
+  append::LoadResult loaded = append::load_data(first, true, data);
+  if (loaded.status != append::LoadStatus::kOk) {
+    say(loaded.message);
+    return 1;
+  }
+
+  say("enter filename 1");
+  const std::string second = read_name(in);
+  say("read " + second);
+  std::vector<iono::SeriesRecord> more;
+  loaded = append::load_data(second, false, more);
+  if (loaded.status == append::LoadStatus::kCannotOpen) {
+    say("error opening file " + second);
+    return 1;
+  }
+  if (loaded.status != append::LoadStatus::kOk) {
+    say(loaded.message);
+    return 1;
+  }
+
+  data = append::merge_series(data, more);
+  long written = 0;
+  std::string error;
+  if (!append::write_series(first, data, written, error)) {
+    say("error writing file " + first + " (" + error +
+        "); the file is left as it was");
+    return 1;
+  }
+  return 0;
+}

@@ -35,7 +35,7 @@ template <class... A>
 std::string free_line(const A&... items) {
   std::string line;
   ((line += ' ', line += ff_item(items)), ...);
-  if (line.empty()) line = " ";
+  if (line.empty()) line.push_back(' ');
   return line;
 }
 

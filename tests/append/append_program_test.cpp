@@ -1,0 +1,308 @@
+// The append program end to end: the real binary in a temporary folder,
+// its answers on standard input, its files and messages checked byte for
+// byte.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "series.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A record line as the programs write it: reals with 17 significant digits
+// (value 1 <= v < 1000), the time step with 9.
+std::string rec(int year, int day, int hour, int minute, double value = 100) {
+  auto fixed = [](double x, int digits) {
+    int before = x >= 100 ? 3 : x >= 10 ? 2 : 1;
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.*f", digits - before, x);
+    return std::string(buf);
+  };
+  return " " + std::to_string(year) + " " + std::to_string(day) + " " +
+         std::to_string(hour) + " " + std::to_string(minute) + " " +
+         fixed(1.25, 17) + " " + fixed(value, 17) + " " + fixed(2.5, 17) + " " +
+         fixed(15, 9) + "\n";
+}
+
+struct Outcome {
+  int status = -1;
+  std::string out;
+};
+
+class AppendProgram : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char tmpl[] = "/tmp/append_test_XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    dir_ = tmpl;
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  void put(const std::string& name, const std::string& text) {
+    std::ofstream(dir_ + "/" + name, std::ios::binary) << text;
+  }
+  std::string get(const std::string& name) {
+    std::ifstream in(dir_ + "/" + name, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+  bool exists(const std::string& name) { return fs::exists(dir_ + "/" + name); }
+  size_t entries() {
+    return std::distance(fs::directory_iterator(dir_),
+                         fs::directory_iterator());
+  }
+
+  // Runs append in the folder with `answers` on standard input; `limits`
+  // are shell commands run just before it (in a subshell).
+  Outcome run(const std::string& answers, const std::string& limits = "") {
+    put(".answers", answers);
+    std::string cmd = "cd '" + dir_ + "' && (" + limits + " exec '" +
+                      IONO_BIN_DIR "/append/append') < .answers > .out 2>&1";
+    int st = std::system(cmd.c_str());
+    Outcome r;
+    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
+    r.out = get(".out");
+    fs::remove(dir_ + "/.answers");
+    fs::remove(dir_ + "/.out");
+    return r;
+  }
+
+  std::string dir_;
+};
+
+TEST_F(AppendProgram,
+       MissingFirstFileIsCreatedFromTheSecondWithoutEmptyRecords) {
+  put("b",
+      rec(20, 100, 10, 30, 1) + rec(0, 0, 10, 45) + rec(20, 100, 10, 0, 2));
+  Outcome r = run("a\nb\n");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, " read a\n enter filename 1\n read b\n");
+  EXPECT_EQ(get("a"), rec(20, 100, 10, 30, 1) + rec(20, 100, 10, 0, 2));
+}
+
+TEST_F(AppendProgram, RecordsReplaceEqualKeysAndGoBeforeGreaterOnes) {
+  put("a",
+      rec(20, 100, 10, 0, 1) + rec(20, 100, 10, 15, 2) +
+          rec(20, 100, 10, 30, 3));
+  put("b",
+      rec(20, 100, 10, 15, 4) + rec(20, 100, 10, 5, 5) +
+          rec(20, 99, 23, 45, 6));
+  EXPECT_EQ(run("a\nb\n").status, 0);
+  EXPECT_EQ(get("a"),
+            rec(20, 99, 23, 45, 6) + rec(20, 100, 10, 0, 1) +
+                rec(20, 100, 10, 5, 5) + rec(20, 100, 10, 15, 4) +
+                rec(20, 100, 10, 30, 3));
+}
+
+TEST_F(AppendProgram, SameKeysKeepTheFirstFileOrderWithTheSecondFileValues) {
+  put("a", rec(20, 5, 1, 0, 1) + rec(20, 3, 1, 0, 2) + rec(20, 4, 1, 0, 3));
+  put("b", rec(20, 4, 1, 0, 4) + rec(20, 5, 1, 0, 5) + rec(20, 3, 1, 0, 6));
+  EXPECT_EQ(run("a\nb\n").status, 0);
+  // (20, 3) and (20, 4) stop at (20, 5): they are inserted before it, and
+  // only the first file's (20, 5) is ever found.
+  EXPECT_EQ(get("a"),
+            rec(20, 3, 1, 0, 6) + rec(20, 4, 1, 0, 4) + rec(20, 5, 1, 0, 5) +
+                rec(20, 3, 1, 0, 2) + rec(20, 4, 1, 0, 3));
+  put("c", rec(20, 1, 0, 0, 1) + rec(20, 2, 0, 0, 2));
+  put("d", rec(20, 1, 0, 0, 3) + rec(20, 2, 0, 0, 4));
+  EXPECT_EQ(run("c\nd\n").status, 0);
+  EXPECT_EQ(get("c"), get("d"));
+}
+
+TEST_F(AppendProgram, EarlierAndLaterRecordsGoFirstAndLast) {
+  put("a", rec(20, 100, 10, 0) + rec(20, 100, 11, 0));
+  put("b", rec(21, 1, 0, 0) + rec(19, 365, 23, 55));
+  EXPECT_EQ(run("a\nb\n").status, 0);
+  EXPECT_EQ(get("a"),
+            rec(19, 365, 23, 55) + rec(20, 100, 10, 0) + rec(20, 100, 11, 0) +
+                rec(21, 1, 0, 0));
+}
+
+TEST_F(AppendProgram, EmptySecondFileRewritesTheFirstWithoutEmptyRecords) {
+  put("a", rec(20, 100, 10, 0) + rec(0, 0, 10, 5) + rec(20, 100, 10, 10));
+  put("b", "");
+  EXPECT_EQ(run("a\nb\n").status, 0);
+  EXPECT_EQ(get("a"), rec(20, 100, 10, 0) + rec(20, 100, 10, 10));
+}
+
+TEST_F(AppendProgram, EmptyRecordsOfTheFirstFileTakePartInTheSearch) {
+  // The empty record (0, 0, 12, 0) is the first key not below (-1, 1, 0, 0),
+  // so the new record goes before it, ahead of (-5, 1, 0, 0).
+  put("a", rec(0, 0, 12, 0) + rec(-5, 1, 0, 0, 1) + rec(5, 1, 0, 0, 2));
+  put("b", rec(-1, 1, 0, 0, 3));
+  EXPECT_EQ(run("a\nb\n").status, 0);
+  EXPECT_EQ(get("a"),
+            rec(-1, 1, 0, 0, 3) + rec(-5, 1, 0, 0, 1) + rec(5, 1, 0, 0, 2));
+}
+
+TEST_F(AppendProgram, EmptyFirstFileTakesRepeatedKeysAsTheyAre) {
+  put("a", "");
+  put("b", rec(20, 1, 0, 0, 1) + rec(20, 1, 0, 0, 2));
+  EXPECT_EQ(run("a\nb\n").status, 0);
+  EXPECT_EQ(get("a"), rec(20, 1, 0, 0, 1) + rec(20, 1, 0, 0, 2));
+}
+
+TEST_F(AppendProgram, RunThatWritesNoRecordLeavesTheFirstFileAsItWas) {
+  std::string empties = rec(0, 0, 1, 0) + " 0 0 2 0 1 2 3 4\n";
+  put("a", empties);
+  put("b", "");
+  EXPECT_EQ(run("a\nb\n").status, 0);
+  EXPECT_EQ(get("a"), empties);
+  put("b", rec(0, 0, 5, 0));
+  EXPECT_EQ(run("a\nb\n").status, 0);
+  EXPECT_EQ(get("a"), empties);
+  put("b", rec(20, 1, 0, 0));
+  EXPECT_EQ(run("a\nb\n").status, 0);
+  EXPECT_EQ(get("a"), rec(20, 1, 0, 0));
+}
+
+TEST_F(AppendProgram, MissingSecondFileIsReportedAndChangesNothing) {
+  std::string before = " 20 1 0 0 1,2,3,4\n" + rec(0, 0, 1, 0);
+  put("a", before);
+  Outcome r = run("a\n'no such file'\n");
+  EXPECT_NE(r.status, 0);
+  EXPECT_EQ(r.out,
+            " read a\n enter filename 1\n read no such file\n"
+            " error opening file no such file\n");
+  EXPECT_EQ(get("a"), before);
+
+  r = run("new\nmissing\n");
+  EXPECT_NE(r.status, 0);
+  EXPECT_TRUE(exists("new"));
+  EXPECT_EQ(get("new"), "");
+  fs::create_directory(dir_ + "/sub");
+  EXPECT_NE(run("a\nsub\n").status, 0);
+  EXPECT_EQ(get("a"), before);
+}
+
+TEST_F(AppendProgram, NamesFollowTheFreeFormRules) {
+  fs::create_directory(dir_ + "/my dir");
+  put("my dir/b.dat", rec(20, 1, 0, 0));
+  Outcome r = run("  'my dir/a.dat'  ignored\n\n\"my dir/b.dat\",x\n");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out,
+            " read my dir/a.dat\n enter filename 1\n read my dir/b.dat\n");
+  EXPECT_EQ(get("my dir/a.dat"), rec(20, 1, 0, 0));
+}
+
+TEST_F(AppendProgram, RecordsAreRewrittenInTheFreeFormLayout) {
+  put("a", "20,100,10,0,1.25,100,2.5,15\n");
+  put("b", "20 100 10 5 1.25d0 1e2 +2.50 1.5e1\r\n");
+  EXPECT_EQ(run("a\nb\n").status, 0);
+  EXPECT_EQ(get("a"), rec(20, 100, 10, 0) + rec(20, 100, 10, 5));
+}
+
+TEST_F(AppendProgram, RealFieldsAreCarriedThroughBitForBit) {
+  const double values[] = {0.1,
+                           1e-5,
+                           -0.0,
+                           1e300,
+                           4.9e-324,
+                           123456.789,
+                           -2.675,
+                           1.0 / 3,
+                           99999999999999999.0};
+  std::string text;
+  for (int i = 0; i < 9; ++i) {
+    char buf[200];
+    std::snprintf(buf,
+                  sizeof buf,
+                  "20 1 0 %d %.17g %.17g %.17g %.9g\n",
+                  i,
+                  values[i],
+                  -values[i],
+                  values[8 - i],
+                  static_cast<float>(values[i]));
+    text += buf;
+  }
+  put("b", text);
+  EXPECT_EQ(run("a\nb\n").status, 0);
+  std::istringstream out(get("a"));
+  std::string line, why;
+  for (int i = 0; i < 9; ++i) {
+    ASSERT_TRUE(std::getline(out, line));
+    iono::SeriesRecord r;
+    ASSERT_TRUE(iono::parse_series_line(line, r, why)) << why;
+    EXPECT_EQ(r.minute, i);
+    double minus = -values[i];
+    float f = static_cast<float>(values[i]);
+    EXPECT_EQ(std::memcmp(&r.hours, &values[i], 8), 0) << line;
+    EXPECT_EQ(std::memcmp(&r.value, &minus, 8), 0) << line;
+    EXPECT_EQ(std::memcmp(&r.sigma, &values[8 - i], 8), 0) << line;
+    EXPECT_EQ(std::memcmp(&r.timestep, &f, 4), 0) << line;
+  }
+}
+
+TEST_F(AppendProgram, LinesThatAreNotOneRecordAreRefusedWithFileAndLine) {
+  const std::string good = rec(20, 1, 0, 0) + rec(20, 1, 0, 5);
+  const std::vector<std::string> bad = {
+      rec(20, 1, 0, 10) + "\n",                      // blank line
+      rec(20, 1, 0, 10) + " 20 1 0 15 1 2 3\n",      // short
+      rec(20, 1, 0, 10) + " 20 1 O 15 1 2 3 4\n",    // a letter
+      rec(20, 1, 0, 10) + " 20 1 0 15 1 2\n 3 4\n",  // broken over two lines
+  };
+  for (const std::string& b : bad) {
+    put("a", good);
+    put("b", b);
+    Outcome r = run("a\nb\n");
+    EXPECT_NE(r.status, 0) << b;
+    EXPECT_NE(r.out.find("file b, line 2"), std::string::npos) << r.out;
+    EXPECT_EQ(get("a"), good);
+  }
+  put("a", good + "20 1 0 10 1 2 3\n");
+  put("b", rec(20, 1, 0, 20));
+  Outcome r = run("a\nb\n");
+  EXPECT_NE(r.status, 0);
+  EXPECT_EQ(r.out.rfind(" read a\n", 0), 0u);
+  EXPECT_NE(r.out.find("file a, line 3"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find("enter filename 1"), std::string::npos) << r.out;
+  EXPECT_EQ(get("a"), good + "20 1 0 10 1 2 3\n");
+}
+
+TEST_F(AppendProgram, FailedWriteLeavesTheFirstFileAsItWas) {
+  std::string before;
+  for (int m = 0; m < 60; m += 2) before += rec(20, 1, 0, m);
+  std::string more;
+  for (int m = 1; m < 60; m += 2) more += rec(20, 1, 0, m);
+  put("a", before);
+  put("b", more);
+  // A file size limit of one block: the rewrite cannot complete.
+  Outcome r = run("a\nb\n", "ulimit -f 1;");
+  EXPECT_NE(r.status, 0);
+  EXPECT_NE(r.out.find("error writing file a"), std::string::npos) << r.out;
+  EXPECT_EQ(get("a"), before);
+  EXPECT_EQ(entries(), 2u);  // no temporary file left behind
+}
+
+TEST_F(AppendProgram, FirstFileThatCannotBeCreatedEndsTheRun) {
+  put("plain", "");
+  put("b", rec(20, 1, 0, 0));
+  Outcome r = run("'plain/a'\nb\n");
+  EXPECT_NE(r.status, 0);
+  EXPECT_EQ(r.out.rfind(" read plain/a\n", 0), 0u);
+  EXPECT_EQ(r.out.find("enter filename 1"), std::string::npos) << r.out;
+  EXPECT_EQ(get("plain"), "");
+}
+
+TEST_F(AppendProgram, RewrittenFileKeepsItsPermissions) {
+  put("a", rec(20, 1, 0, 0));
+  put("b", rec(20, 1, 0, 5));
+  fs::permissions(dir_ + "/a", fs::perms(0640));
+  EXPECT_EQ(run("a\nb\n").status, 0);
+  EXPECT_EQ(get("a"), rec(20, 1, 0, 0) + rec(20, 1, 0, 5));
+  EXPECT_EQ(fs::status(dir_ + "/a").permissions(), fs::perms(0640));
+}
+
+}  // namespace
