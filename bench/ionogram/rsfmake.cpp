@@ -1,7 +1,7 @@
 // rsfmake: writes a series of synthetic RSF soundings and their list file.
 //   rsfmake [key=value ...]
 // keys: dir prefix list count year doy hour minute every nhts layer swing
-// period f1 f2 fstep amplitude background (see soundings.h).
+// period f1 f2 fstep amplitude background spread (see soundings.h).
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -57,6 +57,8 @@ int main(int argc, char** argv) {
       p.amplitude = n;
     else if (k == "background")
       p.background = n;
+    else if (k == "spread")
+      p.spread = n;
     else {
       std::fprintf(stderr, "rsfmake: unknown key %s\n", k.c_str());
       return 2;

@@ -1,6 +1,7 @@
 // Writes a series of synthetic soundings and their list file.
 #include "soundings.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -35,6 +36,14 @@ bool write_sounding_series(const SeriesPlan& plan,
         plan.swing_km * std::sin(2 * std::numbers::pi * hours / plan.period_h);
     gen_add_layer(
         s, km, plan.amplitude, plan.f1, plan.f2, plan.fstep, plan.background);
+    const int32_t peak = gen_height_index(s, km) - 1;
+    for (GenGroup& g : s.groups) {
+      for (int32_t k = 1; k <= plan.spread; ++k) {
+        const int32_t a = std::max(plan.amplitude - 4 * k, plan.background);
+        if (peak - k >= 0) g.amp[peak - k] = a;
+        if (peak + k < static_cast<int32_t>(g.amp.size())) g.amp[peak + k] = a;
+      }
+    }
     char name[64];
     std::snprintf(name, sizeof name, "%s_%06d.RSF", plan.prefix.c_str(), k);
     const std::string path = plan.dir + "/" + name;

@@ -23,6 +23,8 @@ struct SeriesPlan {
   double f1 = 2.0, f2 = 5.0, fstep = 0.5;  // sounding frequencies, MHz
   int32_t amplitude = 31;                  // echo of the layer
   int32_t background = 2;                  // echo elsewhere
+  int32_t spread = 0;  // heights on each side of the peak that echo too,
+                       // 4 weaker per height away from it
 };
 
 // Writes the soundings and `list_path`, one file name a line (as given to
