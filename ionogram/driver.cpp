@@ -273,7 +273,7 @@ int sample_file(Extractor& ex,
   }
   const RsfHeader& h = ex.hdr;
   const int32_t it = ex.step_of[j];
-  if (it == 0) {
+  if (it < 1 || it > ex.ntimes) {  // 0: the walk never met its time
     say_off_grid(out, ex.names[j], {h.year, h.day, h.hour, h.minute});
     return kRefused;
   }
