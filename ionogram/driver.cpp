@@ -27,7 +27,7 @@ constexpr int kInputError = 2;
 
 void say(std::ostream& out, const std::string& line) { out << line << '\n'; }
 
-// Steps 1-5: the answers file, the logo, the list of RSF files.
+// The answers file, the logo and the list of RSF files.
 int read_list(Extractor& ex, LineSource& input, std::ostream& out) {
   if (!open_source(input, "input")) {
     say(out, free_line("error opening input"));
@@ -59,7 +59,7 @@ int read_list(Extractor& ex, LineSource& input, std::ostream& out) {
   return kGoOn;
 }
 
-// Steps 6-10: the first header of every file, read once, gives the earliest
+// The first header of every file, read once, gives the earliest
 // and the latest (year, day, hour, minute). Files whose first header is
 // incomplete count for nothing.
 int find_range(Extractor& ex, std::ostream& out) {
@@ -121,7 +121,7 @@ void say_off_grid(std::ostream& out,
           t.minute));
 }
 
-// Steps 11-13: the time step and the grid. One walk along the grid gives
+// The time step and the grid. One walk along the grid gives
 // the time step of every file.
 int lay_grid(Extractor& ex, LineSource& input, std::ostream& out) {
   say(out, free_line("enter timestep in minutes"));
@@ -183,7 +183,7 @@ int lay_grid(Extractor& ex, LineSource& input, std::ostream& out) {
   return kGoOn;
 }
 
-// Steps 14-20: bands, polarisation, amplitude options, height window and
+// Bands, polarisation, amplitude options, height window and
 // the number of maxima; the result arrays.
 int read_options(Extractor& ex, LineSource& input, std::ostream& out) {
   Answers& a = ex.ans;
@@ -254,7 +254,7 @@ int read_options(Extractor& ex, LineSource& input, std::ostream& out) {
   return kGoOn;
 }
 
-// Step 21-24 for one file already in `bytes`: its first header, its time
+// Samples one file already in `bytes`: its first header, its time
 // step and every group of every block.
 int sample_file(Extractor& ex,
                 size_t j,
@@ -320,7 +320,7 @@ int sample_file(Extractor& ex,
   }
 }
 
-// Steps 21-24 over the list, in list order.
+// Samples every file, in list order, until one has no whole first header.
 int sample_all(Extractor& ex, std::ostream& out) {
   std::vector<uint8_t> bytes;
   for (size_t j = 0; j < ex.names.size(); ++j) {
@@ -341,7 +341,8 @@ int sample_all(Extractor& ex, std::ostream& out) {
   return kGoOn;
 }
 
-// Step 25 and the checks of the height window, then the output.
+// The last checks (heights of the last group against the last header, the
+// height window), then the output.
 int finish(Extractor& ex, std::ostream& out) {
   if (ex.nsum > ex.hdr.nhts) {
     say(out, free_line("ERROR: nsum .gt. nhts", ex.nsum, ex.hdr.nhts));
