@@ -28,7 +28,7 @@ constexpr int kInputError = 2;
 void say(std::ostream& out, const std::string& line) { out << line << '\n'; }
 
 // The answers file, the logo and the list of RSF files.
-int read_list(Extractor& ex, LineSource& input, std::ostream& out) {
+int read_file_list(Extractor& ex, LineSource& input, std::ostream& out) {
   if (!open_source(input, "input")) {
     say(out, free_line("error opening input"));
     return 0;
@@ -401,7 +401,7 @@ void add_group(Extractor& ex, int32_t it) {
 int run_ionoscan(std::ostream& out) {
   Extractor ex;
   LineSource input;
-  int r = read_list(ex, input, out);
+  int r = read_file_list(ex, input, out);
   if (r == kGoOn) r = find_range(ex, out);
   if (r == kGoOn) r = lay_grid(ex, input, out);
   if (r == kGoOn) r = read_options(ex, input, out);
