@@ -264,6 +264,11 @@ int sample_file(Extractor& ex,
   RsfCursor c{bytes};
   RsfStatus st = next_header(c, ex.hdr);
   if (st == RsfStatus::kEndOfFile) {
+    // The run goes on with what was sampled; say why the rest is missing
+    // (on standard error, apart from the dialogue).
+    std::cerr << "ionoscan: " << ex.names[j] << ": " << bytes.size()
+              << " bytes, no whole header: sampling ends here, "
+              << ex.names.size() - j - 1 << " later file(s) not read\n";
     stop_sampling = true;
     return kGoOn;
   }

@@ -232,6 +232,7 @@ TEST(IonoscanBadInput, ShortFirstHeaderEndsSamplingButKeepsWhatWasSampled) {
   ASSERT_EQ(recs.size(), 3u);
   EXPECT_EQ(recs[0].minute, 0);
   EXPECT_TRUE(is_empty(recs[2]));  // c.rsf was never sampled
+  EXPECT_TRUE(has(r.err, "short.rsf: 59 bytes, no whole header")) << r.err;
 
   // No whole header anywhere: nothing to lay a grid on.
   const ScanResult none = f.run(ScanAnswers{}, {"short.rsf"});
