@@ -1,2 +1,7 @@
-// ionoscan: RSF ionograms to "_maxima_" series files.
-int main() { return 0; }
+// ionoscan: RSF ionograms to "_maxima_" series files. Answers come from the
+// file "input" in the working directory; messages go to standard output.
+#include <iostream>
+
+#include "driver.h"
+
+int main() { return iono::run_ionoscan(std::cout); }

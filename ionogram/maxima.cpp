@@ -1,0 +1,140 @@
+// Height maxima of every band and time step, and the "_maxima_" files.
+#include "maxima.h"
+
+#include <algorithm>
+#include <cmath>
+#include <ostream>
+
+#include "atomic_file.h"
+#include "fortran_format.h"
+#include "freeform_in.h"
+#include "freeform_out.h"
+#include "series.h"
+#include "sort2.h"
+
+namespace iono {
+
+double height_of(float h0, float hstep, int32_t i) {
+  const float h = h0 + hstep * static_cast<float>(i - 1);
+  return static_cast<double>(h);
+}
+
+std::vector<int32_t> window_indices(
+    float h0, float hstep, int32_t nsum, float minh, float maxh) {
+  std::vector<int32_t> w;
+  const double lo = minh, hi = maxh;
+  for (int32_t i = 1; i <= nsum; ++i) {
+    const double h = height_of(h0, hstep, i);
+    if (lo <= h && h <= hi) w.push_back(i);
+  }
+  return w;
+}
+
+void filter(int32_t nwin, std::span<double> series) {
+  const int32_t n = static_cast<int32_t>(series.size());
+  std::vector<double> x(series.size());
+  for (int32_t i = 1; i <= n; ++i) {
+    // x(i) = sum of series(i+k), k = -nwin..nwin inside 1..n, over their count
+    double sum = 0;
+    int32_t m = 0;
+    for (int32_t k = -nwin; k <= nwin; ++k) {
+      const int32_t p = i + k;
+      if (p < 1 || p > n) continue;
+      sum += series[p - 1];
+      ++m;
+    }
+    x[i - 1] = sum / m;
+  }
+  std::copy(x.begin(), x.end(), series.begin());
+}
+
+void band_maxima(const Extractor& ex,
+                 int32_t ib,
+                 std::span<const int32_t> window,
+                 std::vector<double>& mean,
+                 std::vector<double>& sd) {
+  const int32_t n = static_cast<int32_t>(window.size());
+  const int32_t navg = ex.ans.navg;
+  const double dnavg = navg;
+  std::vector<double> tempsig(window.size());
+  std::vector<int32_t> ind(window.size());
+  mean.assign(ex.ntimes, 0.0);
+  sd.assign(ex.ntimes, 0.0);
+  for (int32_t it = 1; it <= ex.ntimes; ++it) {
+    const double* row = &ex.bins[bins_at(ex, it, 1, ib)];
+    for (int32_t k = 0; k < n; ++k) {
+      tempsig[k] = row[window[k] - 1];
+      ind[k] = window[k];
+    }
+    sort2(n, tempsig.data(), ind.data());
+    // y = sum of h, y2 = sum of h^2 over the navg strongest, from the top
+    double y = 0, y2 = 0;
+    for (int32_t k = 1; k <= navg; ++k) {
+      const double h = height_of(ex.hdr.h0, ex.hdr.hstep, ind[n - k]);
+      y += h;
+      y2 += h * h;
+    }
+    // Population variance; rounding can leave it a hair below 0 when all
+    // chosen heights are equal (a zero height step).
+    const double var = y2 / dnavg - (y / dnavg) * (y / dnavg);
+    mean[it - 1] = y / dnavg;
+    sd[it - 1] = std::sqrt(std::max(var, 0.0));
+  }
+}
+
+std::string maxima_file_name(std::string_view logo, int32_t ib) {
+  const std::string num = fortran_format(ib <= 9 ? "(I1)" : "(I2)", {ib});
+  return std::string(trimmed(logo)) + "_maxima_" + std::string(trimmed(num)) +
+         ".dat";
+}
+
+int plotmaxima(const Extractor& ex, std::ostream& out) {
+  out << free_line("allocating array maxheights") << '\n';
+  out << free_line("allocated array maxheights") << '\n';
+  out << free_line("will plot maxima for ", ex.ans.nbands, " ranges") << '\n';
+
+  const std::vector<int32_t> window = window_indices(
+      ex.hdr.h0, ex.hdr.hstep, ex.nsum, ex.ans.minh, ex.ans.maxh);
+  std::vector<AtomicFile> files(ex.ans.nbands);
+  auto fail = [&](const AtomicFile& f) {
+    out << free_line("error writing " + f.path + ": " + f.error) << '\n';
+    for (AtomicFile& g : files) atomic_abort(g);
+    return 1;
+  };
+
+  std::vector<double> mean, sd;
+  std::string text;
+  for (int32_t ib = 1; ib <= ex.ans.nbands; ++ib) {
+    AtomicFile& f = files[ib - 1];
+    const std::string name = maxima_file_name(ex.ans.logo, ib);
+    if (!atomic_open(f, name)) return fail(f);
+    out << free_line("creating " + name) << '\n';
+
+    band_maxima(ex, ib, window, mean, sd);
+    filter(3, mean);
+    for (int32_t it = 1; it <= ex.ntimes; ++it) {
+      const int32_t* t = &ex.timearray[4 * static_cast<size_t>(it - 1)];
+      SeriesRecord r;
+      r.year = t[0];
+      r.day = t[1];
+      r.hour = t[2];
+      r.minute = t[3];
+      const float elapsed = static_cast<float>(it - 1) * ex.ans.dt;
+      r.hours = static_cast<double>(elapsed) / 60.0;
+      r.value = mean[it - 1];
+      r.sigma = sd[it - 1];
+      r.timestep = ex.ans.dt;
+      text = format_series(r);
+      text += '\n';
+      atomic_write(f, text);
+    }
+    if (f.failed) return fail(f);
+  }
+  // Every band is written: only now do the files replace their targets.
+  for (AtomicFile& f : files) {
+    if (!atomic_commit(f)) return fail(f);
+  }
+  return 0;
+}
+
+}  // namespace iono

@@ -1,0 +1,50 @@
+// Height maxima and the "_maxima_" files: for every band and time step the
+// mean height of the strongest echoes inside the height window and their
+// spread, the means smoothed over 7 steps, one series file per band.
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "extractor.h"
+
+namespace iono {
+
+// Height of sample index i (1-based): h0 + hstep (i - 1) in 32-bit reals,
+// then widened.
+double height_of(float h0, float hstep, int32_t i);
+
+// The sample indices 1..nsum whose height lies in [minh, maxh], ascending.
+std::vector<int32_t> window_indices(
+    float h0, float hstep, int32_t nsum, float minh, float maxh);
+
+// Replaces every value by the plain mean of the values up to `nwin` steps
+// on either side of it, the window cut at both ends of the series; every
+// mean is taken from the unsmoothed values.
+void filter(int32_t nwin, std::span<double> series);
+
+// Per time step of one band: mean and population standard deviation of the
+// heights of the `navg` strongest samples in `window`, the strongest chosen
+// by sort2's order (so ties go as its heap sort leaves them); the means are
+// not yet smoothed.
+// REQUIRES: navg >= 1, window.size() >= max(navg, 2).
+void band_maxima(const Extractor& ex,
+                 int32_t ib,
+                 std::span<const int32_t> window,
+                 std::vector<double>& mean,
+                 std::vector<double>& sd);
+
+// "<logo without trailing blanks>_maxima_<band>.dat".
+std::string maxima_file_name(std::string_view logo, int32_t ib);
+
+// Writes the "_maxima_" file of every band with its messages on `out`. The
+// files appear together at the end, or (on a failure to write, reported
+// with status 1) none of them. Returns 0 or 1.
+// REQUIRES: the window checked as band_maxima requires.
+int plotmaxima(const Extractor& ex, std::ostream& out);
+
+}  // namespace iono

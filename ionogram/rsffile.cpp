@@ -1,0 +1,44 @@
+// Whole-file and file-head reads with POSIX calls, in blocks of 1 MiB.
+#include "rsffile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+
+namespace iono {
+
+FileStatus read_file_bytes(const std::string& path,
+                           std::size_t limit,
+                           std::vector<uint8_t>& buf) {
+  constexpr std::size_t kChunk = std::size_t{1} << 20;
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return FileStatus::kCannotOpen;
+  struct stat st {};
+  std::size_t guess = kChunk;
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size >= 0) {
+    guess = static_cast<std::size_t>(st.st_size) + 1;  // +1 to see the end
+  }
+  buf.resize(std::min(limit, guess));
+  std::size_t have = 0;
+  FileStatus status = FileStatus::kOk;
+  while (have < limit) {
+    if (have == buf.size()) buf.resize(std::min(limit, buf.size() + kChunk));
+    const std::size_t want = std::min(buf.size() - have, kChunk);
+    const ssize_t got = ::read(fd, buf.data() + have, want);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      status = FileStatus::kReadError;
+      break;
+    }
+    if (got == 0) break;
+    have += static_cast<std::size_t>(got);
+  }
+  ::close(fd);
+  buf.resize(have);
+  return status;
+}
+
+}  // namespace iono

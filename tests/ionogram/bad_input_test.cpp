@@ -1,0 +1,270 @@
+// ionoscan on bad input: every failure gives its message and status, never
+// a crash, and leaves no "_maxima_" file behind.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "scan_run.h"
+
+namespace iono::testing {
+namespace {
+
+bool has(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+// The last line of standard output.
+std::string last_line(const std::string& out) {
+  const size_t end = out.size() && out.back() == '\n' ? out.size() - 1 : 0;
+  const size_t start = out.rfind('\n', end ? end - 1 : 0);
+  return out.substr(start == std::string::npos ? 0 : start + 1,
+                    end - (start == std::string::npos ? 0 : start + 1));
+}
+
+// Three good soundings a, b, c at 10:00, 10:15, 10:30 of 2004 day 100.
+struct Fixture {
+  ScanDir d;
+  Fixture() {
+    d.sounding("a.rsf", layer_sounding(4, 100, 10, 0, 200));
+    d.sounding("b.rsf", layer_sounding(4, 100, 10, 15, 250));
+    d.sounding("c.rsf", layer_sounding(4, 100, 10, 30, 300));
+  }
+  ScanResult run(const ScanAnswers& a, const std::vector<std::string>& files) {
+    d.answers(a, files);
+    return d.run();
+  }
+};
+
+TEST(IonoscanBadInput, MissingAnswersFileOrListOrEmptyList) {
+  Fixture f;
+  ScanResult r = f.d.run();
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, " error opening input\n");
+
+  ScanAnswers a;
+  f.d.write("input", input_text(a));  // the list file is missing
+  r = f.d.run();
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(last_line(r.out), " error opening fnames_list");
+
+  r = f.run(a, {});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_TRUE(has(r.out, " number of files= 0\n list is empty\n")) << r.out;
+  EXPECT_TRUE(f.d.maxima_files().empty());
+}
+
+TEST(IonoscanBadInput, ListLineNamingAMissingFile) {
+  Fixture f;
+  const ScanResult r = f.run(ScanAnswers{}, {"a.rsf", "nothere.rsf"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(last_line(r.out), " error opening file nothere.rsf");
+  EXPECT_TRUE(f.d.maxima_files().empty());
+}
+
+TEST(IonoscanBadInput, MalformedOrMissingAnswerEndsWithNonZeroStatus) {
+  Fixture f;
+  ScanAnswers a;
+  a.dt = "fifteen";
+  ScanResult r = f.run(a, {"a.rsf"});
+  EXPECT_NE(r.status, 0);
+  EXPECT_FALSE(r.err.empty());
+  EXPECT_TRUE(f.d.maxima_files().empty());
+
+  f.d.write("input", "run\nlist\n15\n1\n1 10\n3\n");  // ends early
+  r = f.d.run();
+  EXPECT_NE(r.status, 0);
+  EXPECT_TRUE(f.d.maxima_files().empty());
+}
+
+TEST(IonoscanBadInput, AnswersOutOfRangeAreRefusedBeforeAnyOutput) {
+  struct Case {
+    const char* what;
+    ScanAnswers a;
+    int status;
+    std::string message;
+  };
+  std::vector<Case> cases;
+  ScanAnswers a;
+  a.polmode = "4";
+  cases.push_back({"polmode", a, 0, "  must be 1,2, or 3!"});
+  a = ScanAnswers{};
+  a.navg = "0";
+  cases.push_back(
+      {"navg", a, 1, " the number of maxima to average must be at least 1"});
+  a = ScanAnswers{};
+  a.dt = "0";
+  cases.push_back({"dt", a, 1, " the time step must be a positive number"});
+  a = ScanAnswers{};
+  a.dt = "1e-9";
+  cases.push_back({"tiny dt", a, 1, " the time step is too small"});
+  a = ScanAnswers{};
+  a.bands.clear();
+  cases.push_back({"no band", a, 1, " the number of frequency bands must be"});
+  a = ScanAnswers{};
+  a.window = "200 204";  // one height only
+  a.navg = "1";
+  cases.push_back({"window of one", a, 1, " height window"});
+  a = ScanAnswers{};
+  a.window = "200 220";  // five heights
+  a.navg = "6";
+  cases.push_back({"window below navg", a, 1, " height window"});
+  for (const Case& c : cases) {
+    Fixture f;
+    const ScanResult r = f.run(c.a, {"a.rsf", "b.rsf", "c.rsf"});
+    EXPECT_EQ(r.status, c.status) << c.what;
+    EXPECT_EQ(last_line(r.out).rfind(c.message, 0), 0u) << c.what << ":\n"
+                                                        << r.out;
+    EXPECT_TRUE(f.d.maxima_files().empty()) << c.what;
+  }
+}
+
+TEST(IonoscanBadInput, WindowOfExactlyNavgHeightsIsAveragedWhole) {
+  Fixture f;
+  ScanAnswers a;
+  a.window = "200 220";
+  a.navg = "5";
+  const ScanResult r = f.run(a, {"a.rsf"});
+  ASSERT_EQ(r.status, 0) << r.out;
+  const auto recs = f.d.maxima("run_maxima_1.dat");
+  EXPECT_EQ(recs.at(0).value, 210.0);
+  EXPECT_NEAR(recs.at(0).sigma, std::sqrt(50.0), 1e-9);
+}
+
+TEST(IonoscanBadInput, SoundingOnNoTimeStepIsNamedAndEndsTheRun) {
+  // 10:03 and 10:18 start a 15-minute grid that runs on to 10:33, then
+  // 11:00, 11:15: soundings at 10:48 and 11:03 lie on no step.
+  Fixture f;
+  f.d.sounding("p.rsf", layer_sounding(4, 100, 10, 3, 200));
+  f.d.sounding("q.rsf", layer_sounding(4, 100, 10, 18, 200));
+  f.d.sounding("s.rsf", layer_sounding(4, 100, 11, 3, 200));
+  f.d.sounding("t.rsf", layer_sounding(4, 100, 11, 15, 200));
+  ScanResult r = f.run(ScanAnswers{}, {"p.rsf", "q.rsf"});
+  ASSERT_EQ(r.status, 0);
+  EXPECT_TRUE(has(r.out, " total number of time steps: 2\n"));
+  std::filesystem::remove(f.d.at("run_maxima_1.dat"));
+
+  // The latest sounding is off the grid: found when the grid is laid.
+  r = f.run(ScanAnswers{}, {"p.rsf", "q.rsf", "s.rsf"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(last_line(r.out),
+            " no time step for file s.rsf at year, day, hour, minute: "
+            "4 100 11 3");
+  EXPECT_FALSE(has(r.out, "Start time"));
+  EXPECT_TRUE(f.d.maxima_files().empty());
+
+  // An earlier one: found when it is sampled.
+  r = f.run(ScanAnswers{}, {"p.rsf", "s.rsf", "t.rsf"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(has(r.out, " total number of time steps: 5\n"));
+  EXPECT_EQ(last_line(r.out),
+            " no time step for file s.rsf at year, day, hour, minute: "
+            "4 100 11 3");
+  EXPECT_TRUE(f.d.maxima_files().empty());
+}
+
+TEST(IonoscanBadInput, DecodingFailuresStopWithTheirMessages) {
+  Fixture f;
+  std::vector<uint8_t> good = encode_rsf(layer_sounding(4, 100, 10, 45, 200));
+
+  // Cut inside the third group of the block.
+  std::vector<uint8_t> cut(good.begin(), good.begin() + 60 + 2 * 262 + 100);
+  f.d.write_bytes("cut.rsf", cut);
+  // Cut inside the padding of the block.
+  std::vector<uint8_t> pad(good.begin(), good.begin() + 4096 - 50);
+  f.d.write_bytes("pad.rsf", pad);
+  // Not the RSF format code.
+  GenSounding other = layer_sounding(4, 100, 10, 45, 200);
+  other.format_code = 5;
+  f.d.sounding("other.rsf", other);
+  // A height count the block layouts do not know.
+  GenSounding odd = layer_sounding(4, 100, 10, 45, 200);
+  odd.nhts = 300;
+  f.d.sounding("odd.rsf", odd);
+  // A directory in place of a file.
+  std::filesystem::create_directory(f.d.at("dir.rsf"));
+
+  const struct {
+    const char* file;
+    int status;
+    const char* last;
+  } cases[] = {
+      {"cut.rsf", 0, " unexpected end of frequency group"},
+      {"pad.rsf", 2, ""},
+      {"other.rsf", 0, " header says this is not .rsf format !"},
+      {"odd.rsf", 0, " undefined option in read_frgroup 300"},
+      {"dir.rsf", 0, " error while reading header"},
+  };
+  for (const auto& c : cases) {
+    const ScanResult r = f.run(ScanAnswers{}, {"a.rsf", c.file, "b.rsf"});
+    EXPECT_EQ(r.status, c.status) << c.file << "\n" << r.out << r.err;
+    if (c.status == 0) {
+      EXPECT_EQ(last_line(r.out), c.last) << c.file << "\n" << r.out;
+    } else {
+      EXPECT_TRUE(has(r.err, c.file)) << r.err;
+    }
+    EXPECT_TRUE(f.d.maxima_files().empty()) << c.file;
+  }
+}
+
+TEST(IonoscanBadInput, GroupWithMoreHeightsThanTheSumsIsNeverAdded) {
+  // The sums get their heights from the last file (128); an earlier file
+  // of 512 heights would add 501 samples per group.
+  Fixture f;
+  GenSounding big = layer_sounding(4, 100, 10, 45, 200);
+  big.nhts = 512;
+  big.groups.clear();
+  gen_add_layer(big, 200, 31, 2.0, 3.0, 0.5);
+  f.d.sounding("big.rsf", big);
+  const ScanResult r = f.run(ScanAnswers{}, {"big.rsf", "a.rsf"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(last_line(r.out), " ERROR: nsum .gt. nhts 501 128");
+  EXPECT_FALSE(has(r.out, "finished sampling"));
+  EXPECT_TRUE(f.d.maxima_files().empty());
+}
+
+TEST(IonoscanBadInput, ShortFirstHeaderEndsSamplingButKeepsWhatWasSampled) {
+  Fixture f;
+  f.d.write_bytes("short.rsf", std::vector<uint8_t>(59, 0x04));
+  const ScanResult r = f.run(ScanAnswers{}, {"a.rsf", "short.rsf", "c.rsf"});
+  ASSERT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_TRUE(has(r.out, " total number of time steps: 3\n"));
+  const auto recs = f.d.maxima("run_maxima_1.dat");
+  ASSERT_EQ(recs.size(), 3u);
+  EXPECT_EQ(recs[0].minute, 0);
+  EXPECT_TRUE(is_empty(recs[2]));  // c.rsf was never sampled
+  EXPECT_TRUE(has(r.err, "short.rsf: 59 bytes, no whole header")) << r.err;
+
+  // No whole header anywhere: nothing to lay a grid on.
+  const ScanResult none = f.run(ScanAnswers{}, {"short.rsf"});
+  EXPECT_EQ(none.status, 1);
+  EXPECT_EQ(last_line(none.out),
+            " none of the listed files holds a whole header");
+  EXPECT_TRUE(f.d.maxima_files().size() == 1u);  // the earlier run's file
+}
+
+TEST(IonoscanBadInput, FailedRunLeavesAnEarlierOutputUntouched) {
+  Fixture f;
+  ASSERT_EQ(f.run(ScanAnswers{}, {"a.rsf", "b.rsf"}).status, 0);
+  const auto before = f.d.maxima("run_maxima_1.dat");
+  f.d.sounding("odd.rsf", [] {
+    GenSounding s = layer_sounding(4, 100, 10, 45, 200);
+    s.nhts = 300;
+    return s;
+  }());
+  EXPECT_EQ(f.run(ScanAnswers{}, {"a.rsf", "odd.rsf"}).status, 0);
+  const auto after = f.d.maxima("run_maxima_1.dat");
+  ASSERT_EQ(after.size(), before.size());
+  EXPECT_EQ(f.d.maxima_files().size(), 1u);
+}
+
+TEST(IonoscanBadInput, UnwritableOutputIsReportedWithNonZeroStatus) {
+  Fixture f;
+  ScanAnswers a;
+  a.logo = "'nodir/run'";
+  const ScanResult r = f.run(a, {"a.rsf"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(has(last_line(r.out), "nodir/run_maxima_1.dat")) << r.out;
+}
+
+}  // namespace
+}  // namespace iono::testing
