@@ -95,4 +95,35 @@ TEST(Sampling, ConstantModelMatchesItsPosteriorWithTwoTemperingProcesses) {
   expect_posterior(run_ptfit(dir, 2, answers("T 10 2.0")), want);
 }
 
+// Sum of the counts in "chi2.bin".
+double chi2_samples(const TempDir& dir) {
+  double total = 0;
+  for (const std::string& l : ptfit_test::split_lines(dir.read("chi2.bin"))) {
+    total += std::stod(l.substr(l.rfind(' ')));
+  }
+  return total;
+}
+
+// Exchanges at every move with random outcomes: whatever the swaps, each
+// ladder keeps exactly one process at temperature 1, so the samples of a
+// block number the ladders times the moves.
+TEST(Sampling, EveryLadderKeepsOneReplicaAtTemperatureOneThroughRandomSwaps) {
+  TempDir dir;
+  write_inputs(dir);
+  for (const char* clones : {"F 1", "T 2"}) {
+    const std::string a =
+        std::string("1\n'./'\ndata.txt\n20 100 10 0\n20 100 14 0\n") +
+        "1 0\nparams.txt\n2 500 1 1\n1\n10000.0\nT 1 1.3\n" + clones + "\nF\n";
+    const Outcome o = run_ptfit(dir, 4, a);
+    ASSERT_EQ(o.status, 0) << o.err;
+    const double ladders = clones[0] == 'T' ? 2 : 1;
+    EXPECT_EQ(chi2_samples(dir), ladders * 500) << clones;
+    // Some swaps are taken and some refused.
+    const std::string ratio = o.out.substr(o.out.rfind(" temp. ratio 0 "));
+    const double r = std::stod(ratio.substr(15));
+    EXPECT_GT(r, 0.0) << ratio;
+    EXPECT_LT(r, 1.0) << ratio;
+  }
+}
+
 }  // namespace
