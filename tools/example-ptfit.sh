@@ -14,12 +14,12 @@ mkdir -p "$out"
 
 # The window starts at the first record with a sounding and runs to the
 # end of the file; the ranges follow the values found.
-read -r y d h m n lo hi < <(awk '
+read -r y d h m yend n lo hi < <(awk '
   $1 != 0 || $2 != 0 {
     if (!n) { y = $1; d = $2; h = $3; m = $4; lo = $6; hi = $6 }
-    n++; if ($6 < lo) lo = $6; if ($6 > hi) hi = $6
+    n++; yend = $1; if ($6 < lo) lo = $6; if ($6 > hi) hi = $6
   }
-  END { if (!n) exit 1; print y, d, h, m, n, lo, hi }' "$series") || {
+  END { if (!n) exit 1; print y, d, h, m, yend, n, lo, hi }' "$series") || {
   echo "no record with a sounding in $series" >&2
   exit 1
 }
@@ -36,7 +36,7 @@ cat > "$out/answers" <<ANSWERS
 '$(dirname "$series")/'
 '$(basename "$series")'
 $y $d $h $m
-$y 366 23 59
+$yend 366 23 59
 4 0
 params.txt
 10 2000 1 3
