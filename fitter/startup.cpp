@@ -1,6 +1,7 @@
 // Process 0's run dialogue, the parameter file and the starting state.
 #include "startup.h"
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -72,7 +73,9 @@ Ending run_dialogue(iono::LineSource& in,
 Ending read_paramsfile(Global& g, std::ostream& out) {
   const std::string path(iono::trimmed(g.paramsfile));
   iono::LineSource src;
-  if (!iono::open_source(src, path)) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec) ||
+      !iono::open_source(src, path)) {
     put_line(out, iono::free_line("error reading from paramsfile " + path));
     return Ending::kStop;
   }

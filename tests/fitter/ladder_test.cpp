@@ -178,6 +178,12 @@ TEST(RunDialogue, MissingShortAndUnreadableParameterFiles) {
   EXPECT_NE(printed.find(" error reading from paramsfile " + missing + "\n"),
             std::string::npos);
 
+  // A directory is no parameter file either.
+  EXPECT_EQ(dialogue("1 0\n'" + dir.path + "'\n", 1, g, c, printed),
+            Ending::kStop);
+  EXPECT_NE(printed.find(" error reading from paramsfile " + dir.path + "\n"),
+            std::string::npos);
+
   const std::string shortfile = dir.write("short.txt", "a 1 2\nb 3\n");
   EXPECT_EQ(dialogue("2 0\n'" + shortfile + "'\n", 1, g, c, printed),
             Ending::kStop);
