@@ -30,12 +30,12 @@ requires(!std::same_as<T, bool>) std::string ff_item(T v) {
   return std::to_string(v);
 }
 
-// One free-form line, without its newline: " a b c".
+// One free-form line, without its newline: " a b c". A write without items
+// gives an empty line.
 template <class... A>
 std::string free_line(const A&... items) {
   std::string line;
   ((line += ' ', line += ff_item(items)), ...);
-  if (line.empty()) line.push_back(' ');
   return line;
 }
 
