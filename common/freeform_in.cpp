@@ -97,19 +97,18 @@ Scan scan_value(Cursor& c, Token& t, std::string& err) {
   }
   char ch = c.peek();
   if (ch == '/') return Scan::kSlash;
-  if (ch == ',' || ch == ';') {
+  if (ch == ',' || ch == ';') {  // a null value, its comma taken with it
     ++c.pos;
     t.null = true;
     return Scan::kValue;
   }
-  // A repeat count: digits followed by '*'.
+  // A repeat count: digits followed by '*'; "r*" alone gives r nulls.
   size_t e = c.pos;
   while (e < c.line.size() && is_digit(c.line[e])) ++e;
   if (e > c.pos && e < c.line.size() && c.line[e] == '*') {
     long r = 0;
-    for (size_t i = c.pos; i < e; ++i) {
+    for (size_t i = c.pos; i < e && r <= 1000000000L; ++i) {
       r = r * 10 + (c.line[i] - '0');
-      if (r > 1000000000L) break;
     }
     if (r <= 0 || r > 1000000000L) {
       err = c.line.substr(c.pos, e + 1 - c.pos);
@@ -117,9 +116,10 @@ Scan scan_value(Cursor& c, Token& t, std::string& err) {
     }
     t.repeat = int(r);
     c.pos = e + 1;
-    if (c.at_end() || ends_value(c.peek())) {
-      t.null = true;
-    } else if (c.peek() == '\'' || c.peek() == '"') {
+    t.null = c.at_end() || ends_value(c.peek());
+  }
+  if (!t.null) {
+    if (c.peek() == '\'' || c.peek() == '"') {
       Scan s = scan_quoted(c, t, err);
       if (s != Scan::kValue) return s;
     } else {
@@ -128,23 +128,11 @@ Scan scan_value(Cursor& c, Token& t, std::string& err) {
       t.text = c.line.substr(c.pos, v - c.pos);
       c.pos = v;
     }
-  } else if (ch == '\'' || ch == '"') {
-    Scan s = scan_quoted(c, t, err);
-    if (s != Scan::kValue) return s;
-  } else {
-    size_t v = c.pos;
-    while (v < c.line.size() && !ends_value(c.line[v])) ++v;
-    t.text = c.line.substr(c.pos, v - c.pos);
-    c.pos = v;
   }
-  // After a value: blanks, then at most one comma or semicolon. A slash is
-  // left for the next scan, which ends the read.
+  // After a value (or "r*"): blanks, then at most one comma or semicolon. A
+  // slash is left for the next scan, which ends the read.
   while (!c.at_end() && is_blank(c.peek())) ++c.pos;
-  if (!t.null && !c.at_end() && (c.peek() == ',' || c.peek() == ';')) ++c.pos;
-  if (t.null && t.repeat > 1) {
-    // r* consumed no separator of its own beyond the blanks.
-    if (!c.at_end() && (c.peek() == ',' || c.peek() == ';')) ++c.pos;
-  }
+  if (!c.at_end() && (c.peek() == ',' || c.peek() == ';')) ++c.pos;
   return Scan::kValue;
 }
 

@@ -260,3 +260,26 @@ TEST(FreeformRead, ArbitraryInputNeverCrashes) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(FreeformRead, RepeatedNullsTakeTheCommaAfterThem) {
+  std::istringstream in("1*,7\n2* ,7\n");
+  iono::LineSource src;
+  src.in = &in;
+  src.name = "answers";
+  int32_t a = -1, b = -1, c = -1;
+  ASSERT_EQ(iono::read_list(src, {iono::item(a), iono::item(b)}).status,
+            iono::ReadStatus::kOk);
+  EXPECT_EQ(a, -1);
+  EXPECT_EQ(b, 7);
+  a = b = -1;
+  ASSERT_EQ(iono::read_list(src, {iono::item(a), iono::item(b), iono::item(c)})
+                .status,
+            iono::ReadStatus::kOk);
+  EXPECT_EQ(a, -1);
+  EXPECT_EQ(b, -1);
+  EXPECT_EQ(c, 7);
+}
+
+}  // namespace
