@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstring>
 #include <stdexcept>
+#include <type_traits>
 #include <utility>
 
 namespace iono {
@@ -404,36 +405,29 @@ void put_a(std::string& out, std::string_view s, int w) {
                               " edit descriptor cannot edit " + item + " item");
 }
 
+// Edits one real item (float or double, in its own precision) by one data
+// step; Z shows its bits.
+template <class T>
+void put_real(std::string& out, const EditStep& s, T v) {
+  using Bits = std::conditional_t<sizeof(T) == 8, uint64_t, uint32_t>;
+  switch (s.kind) {
+    case EditKind::kF:
+      return put_f(out, v, s.w, s.d);
+    case EditKind::kE:
+      return put_e(out, v, s.w, s.d);
+    case EditKind::kG:
+      return put_g(out, v, s.w, s.d);
+    case EditKind::kZ:
+      return put_z(out, std::bit_cast<Bits>(v), s.w, s.d);
+    default:
+      mismatch(s, sizeof(T) == 8 ? "a real64" : "a real32");
+  }
+}
+
 // Edits one item by one data step.
 void put_item(std::string& out, const EditStep& s, const FmtArg& arg) {
-  if (const auto* v = std::get_if<double>(&arg)) {
-    switch (s.kind) {
-      case EditKind::kF:
-        return put_f(out, *v, s.w, s.d);
-      case EditKind::kE:
-        return put_e(out, *v, s.w, s.d);
-      case EditKind::kG:
-        return put_g(out, *v, s.w, s.d);
-      case EditKind::kZ:
-        return put_z(out, std::bit_cast<uint64_t>(*v), s.w, s.d);
-      default:
-        mismatch(s, "a real64");
-    }
-  }
-  if (const auto* v = std::get_if<float>(&arg)) {
-    switch (s.kind) {
-      case EditKind::kF:
-        return put_f(out, *v, s.w, s.d);
-      case EditKind::kE:
-        return put_e(out, *v, s.w, s.d);
-      case EditKind::kG:
-        return put_g(out, *v, s.w, s.d);
-      case EditKind::kZ:
-        return put_z(out, std::bit_cast<uint32_t>(*v), s.w, s.d);
-      default:
-        mismatch(s, "a real32");
-    }
-  }
+  if (const auto* v = std::get_if<double>(&arg)) return put_real(out, s, *v);
+  if (const auto* v = std::get_if<float>(&arg)) return put_real(out, s, *v);
   if (const auto* v = std::get_if<int32_t>(&arg)) {
     switch (s.kind) {
       case EditKind::kI:
