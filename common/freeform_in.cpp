@@ -204,18 +204,37 @@ bool normalise_real(std::string_view s, std::string& norm) {
 
 }  // namespace
 
-bool parse_real64(std::string_view s, double& out) {
-  std::string norm;
+namespace {
+
+// Converts a normalised real, correctly rounded to T. from_chars is the fast
+// path; what it reports out of range (overflow, underflow, and real32
+// denormals) goes through strtod/strtof, which round those the same way.
+template <class T>
+bool convert_real(std::string_view s, T& out) {
+  static thread_local std::string norm;
   if (!normalise_real(s, norm)) return false;
-  out = std::strtod(norm.c_str(), nullptr);
+  const char* b = norm.data();
+  const char* e = b + norm.size();
+  T v;
+  auto r = std::from_chars(*b == '+' ? b + 1 : b, e, v);
+  if (r.ec == std::errc() && r.ptr == e) {
+    out = v;
+  } else if constexpr (sizeof(T) == 8) {
+    out = std::strtod(norm.c_str(), nullptr);
+  } else {
+    out = std::strtof(norm.c_str(), nullptr);
+  }
   return true;
 }
 
+}  // namespace
+
+bool parse_real64(std::string_view s, double& out) {
+  return convert_real(s, out);
+}
+
 bool parse_real32(std::string_view s, float& out) {
-  std::string norm;
-  if (!normalise_real(s, norm)) return false;
-  out = std::strtof(norm.c_str(), nullptr);
-  return true;
+  return convert_real(s, out);
 }
 
 namespace {

@@ -1,71 +1,98 @@
 #include "freeform_out.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 
 namespace iono {
 namespace {
 
-// Lays out x with `digits` significant digits: fixed point when
+// Appends x with `digits` significant digits: fixed point when
 // 0.1 <= |x| < 10^digits, otherwise mantissa and an exponent of
 // `exp_digits` digits.
 //   1.0 -> 1.0000000000000000     1e16 -> 10000000000000000.
 //   0.1 -> 0.10000000000000001    1e-5 -> 1.0000000000000001E-005
-std::string lay_out(double x, int digits, int exp_digits, bool in_fixed_range) {
-  if (std::isnan(x)) return "NaN";
-  if (std::isinf(x)) return x > 0 ? "Infinity" : "-Infinity";
-  const bool negative = std::signbit(x);
-  std::string out = negative ? "-" : "";
+void lay_out(std::string& out,
+             double x,
+             int digits,
+             int exp_digits,
+             bool in_fixed_range) {
+  if (std::isnan(x)) {
+    out += "NaN";
+    return;
+  }
+  if (std::isinf(x)) {
+    out += x > 0 ? "Infinity" : "-Infinity";
+    return;
+  }
+  if (std::signbit(x)) out += '-';
   if (x == 0) {
     out += "0.";
-    out.append(digits - 1, '0');
-    return out;
+    out.append(size_t(digits - 1), '0');
+    return;
   }
-  // d.ddddde+XX, correctly rounded on the exact binary value.
+  // d.dddde+XX, correctly rounded on the exact binary value.
   char buf[64];
-  std::snprintf(buf, sizeof buf, "%.*e", digits - 1, std::fabs(x));
-  std::string mant;
-  const char* p = buf;
-  for (; *p != 'e'; ++p) {
-    if (*p != '.') mant += *p;
+  char* end = std::to_chars(buf,
+                            buf + sizeof buf,
+                            std::fabs(x),
+                            std::chars_format::scientific,
+                            digits - 1)
+                  .ptr;
+  char* e = buf;
+  while (*e != 'e') ++e;
+  int e10 = 0;
+  std::from_chars(e + (e[1] == '+' ? 2 : 1), end, e10);
+  char mant[32];  // the significant digits without the point
+  int n = 0;
+  for (const char* p = buf; p < e; ++p) {
+    if (*p != '.') mant[n++] = *p;
   }
-  const int e10 = std::atoi(p + 1);
   if (in_fixed_range) {
     if (e10 < 0) {  // only e10 == -1 here: 0.ddddd
       out += "0.";
-      out += mant;
+      out.append(mant, size_t(n));
     } else {
-      out.append(mant, 0, e10 + 1);
+      out.append(mant, size_t(e10 + 1));
       out += '.';
-      out.append(mant, e10 + 1, std::string::npos);
+      out.append(mant + e10 + 1, size_t(n - e10 - 1));
     }
-    return out;
+    return;
   }
   out += mant[0];
   out += '.';
-  out.append(mant, 1, std::string::npos);
-  char exp[16];
-  std::snprintf(exp,
-                sizeof exp,
-                "E%c%0*d",
-                e10 < 0 ? '-' : '+',
-                exp_digits,
-                std::abs(e10));
-  out += exp;
-  return out;
+  out.append(mant + 1, size_t(n - 1));
+  out += 'E';
+  out += e10 < 0 ? '-' : '+';
+  char exp[8];
+  int a = std::abs(e10);
+  for (int k = exp_digits - 1; k >= 0; --k, a /= 10)
+    exp[k] = char('0' + a % 10);
+  out.append(exp, size_t(exp_digits));
 }
 
 }  // namespace
 
-std::string ff_real64(double x) {
+void put_real64(std::string& out, double x) {
   const double m = std::fabs(x);
-  return lay_out(x, 17, 3, m >= 0.1 && m < 1e17);
+  lay_out(out, x, 17, 3, m >= 0.1 && m < 1e17);
+}
+
+void put_real32(std::string& out, float x) {
+  const float m = std::fabs(x);
+  lay_out(out, x, 9, 2, m >= 0.1f && m < 1e9f);
+}
+
+std::string ff_real64(double x) {
+  std::string s;
+  put_real64(s, x);
+  return s;
 }
 
 std::string ff_real32(float x) {
-  const float m = std::fabs(x);
-  return lay_out(x, 9, 2, m >= 0.1f && m < 1e9f);
+  std::string s;
+  put_real32(s, x);
+  return s;
 }
 
 }  // namespace iono

@@ -5,6 +5,7 @@
 // value reads back through read_list to the identical bits.
 #pragma once
 
+#include <charconv>
 #include <concepts>
 #include <cstdint>
 #include <string>
@@ -15,19 +16,31 @@ namespace iono {
 // 0.1 <= |x| < 1e17: fixed point, 1.0000000000000000, 123.45600000000000;
 // otherwise 1.0000000000000001E-005; 0.0000000000000000; NaN, Infinity.
 std::string ff_real64(double x);
+void put_real64(std::string& out, double x);  // appends
 // As ff_real64 with 9 digits and a two-digit exponent: 5.00000000,
 // 9.99999975E-06.
 std::string ff_real32(float x);
+void put_real32(std::string& out, float x);  // appends
 
-inline std::string ff_item(double x) { return ff_real64(x); }
-inline std::string ff_item(float x) { return ff_real32(x); }
-inline std::string ff_item(bool b) { return b ? "T" : "F"; }
-inline std::string ff_item(std::string_view s) { return std::string(s); }
-inline std::string ff_item(const char* s) { return std::string(s); }
-inline std::string ff_item(const std::string& s) { return s; }
+// Appends one item as a free-form write spells it.
+inline void put_item(std::string& out, double x) { put_real64(out, x); }
+inline void put_item(std::string& out, float x) { put_real32(out, x); }
+inline void put_item(std::string& out, bool b) { out += b ? 'T' : 'F'; }
+inline void put_item(std::string& out, std::string_view s) { out += s; }
+inline void put_item(std::string& out, const char* s) { out += s; }
+inline void put_item(std::string& out, const std::string& s) { out += s; }
 template <std::integral T>
-requires(!std::same_as<T, bool>) std::string ff_item(T v) {
-  return std::to_string(v);
+requires(!std::same_as<T, bool>) void put_item(std::string& out, T v) {
+  char buf[24];
+  out.append(buf, std::to_chars(buf, buf + sizeof buf, v).ptr);
+}
+
+// One item alone, as put_item spells it.
+template <class T>
+std::string ff_item(const T& v) {
+  std::string s;
+  put_item(s, v);
+  return s;
 }
 
 // One free-form line, without its newline: " a b c". A write without items
@@ -35,7 +48,7 @@ requires(!std::same_as<T, bool>) std::string ff_item(T v) {
 template <class... A>
 std::string free_line(const A&... items) {
   std::string line;
-  ((line += ' ', line += ff_item(items)), ...);
+  ((line += ' ', put_item(line, items)), ...);
   return line;
 }
 
