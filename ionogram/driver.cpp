@@ -29,7 +29,7 @@ void say(std::ostream& out, const std::string& line) { out << line << '\n'; }
 
 // The answers file, the logo and the list of RSF files.
 int read_file_list(Extractor& ex, LineSource& input, std::ostream& out) {
-  if (!open_source(input, "input")) {
+  if (is_directory("input") || !open_source(input, "input")) {
     say(out, free_line("error opening input"));
     return 0;
   }
@@ -42,7 +42,9 @@ int read_file_list(Extractor& ex, LineSource& input, std::ostream& out) {
   const std::string list_name(trimmed(ex.ans.fnames_list));
   say(out, free_line("opening " + list_name));
   LineSource list;
-  if (!open_source(list, list_name)) {
+  // A directory opens as a stream that reads nothing: it is no list (an
+  // unquoted path is cut at its first slash and names one).
+  if (is_directory(list_name) || !open_source(list, list_name)) {
     say(out, free_line("error opening fnames_list"));
     return 0;
   }

@@ -10,6 +10,11 @@
 
 namespace iono {
 
+bool is_directory(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 FileStatus read_file_bytes(const std::string& path,
                            std::size_t limit,
                            std::vector<uint8_t>& buf) {
@@ -18,7 +23,13 @@ FileStatus read_file_bytes(const std::string& path,
   if (fd < 0) return FileStatus::kCannotOpen;
   struct stat st {};
   std::size_t guess = kChunk;
-  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size >= 0) {
+  const bool have_stat = ::fstat(fd, &st) == 0;
+  if (have_stat && S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    buf.clear();
+    return FileStatus::kCannotOpen;
+  }
+  if (have_stat && S_ISREG(st.st_mode) && st.st_size >= 0) {
     guess = static_cast<std::size_t>(st.st_size) + 1;  // +1 to see the end
   }
   buf.resize(std::min(limit, guess));

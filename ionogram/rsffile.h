@@ -12,8 +12,12 @@ namespace iono {
 
 enum class FileStatus { kOk, kCannotOpen, kReadError };
 
+// Whether `path` names a directory: it opens, but is no file to read.
+bool is_directory(const std::string& path);
+
 // Reads at most `limit` bytes from the start of `path` into `buf` (resized
-// to the bytes read). Fewer only at the end of the file.
+// to the bytes read). Fewer only at the end of the file. A directory cannot
+// be opened.
 FileStatus read_file_bytes(const std::string& path,
                            std::size_t limit,
                            std::vector<uint8_t>& buf);

@@ -47,6 +47,18 @@ TEST(IonoscanBadInput, MissingAnswersFileOrListOrEmptyList) {
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(last_line(r.out), " error opening fnames_list");
 
+  // An unquoted path ends at its first slash: here it names a directory,
+  // which is no list, not an empty one.
+  std::filesystem::create_directory(f.d.at("data"));
+  f.d.write("data/list", "a.rsf\n");
+  a.list = "data/list";
+  f.d.write("input", input_text(a));
+  r = f.d.run();
+  EXPECT_EQ(r.status, 0);
+  EXPECT_TRUE(has(r.out, " opening data\n error opening fnames_list\n"))
+      << r.out;
+  a.list = "list";
+
   r = f.run(a, {});
   EXPECT_EQ(r.status, 0);
   EXPECT_TRUE(has(r.out, " number of files= 0\n list is empty\n")) << r.out;
@@ -192,7 +204,7 @@ TEST(IonoscanBadInput, DecodingFailuresStopWithTheirMessages) {
       {"pad.rsf", 2, ""},
       {"other.rsf", 0, " header says this is not .rsf format !"},
       {"odd.rsf", 0, " undefined option in read_frgroup 300"},
-      {"dir.rsf", 0, " error while reading header"},
+      {"dir.rsf", 0, " error opening file dir.rsf"},
   };
   for (const auto& c : cases) {
     const ScanResult r = f.run(ScanAnswers{}, {"a.rsf", c.file, "b.rsf"});
