@@ -191,9 +191,11 @@ int read_options(Extractor& ex, LineSource& input, std::ostream& out) {
   Answers& a = ex.ans;
   say(out, free_line("enter number of frequency bands"));
   read_or_die(input, {item(a.nbands)});
-  if (a.nbands < 1 || a.nbands > kMaxBands) {
+  // No band at all is a run that writes no file; a negative count is no
+  // count, and more than kMaxBands would share file names.
+  if (a.nbands < 0 || a.nbands > kMaxBands) {
     say(out,
-        free_line("the number of frequency bands must be 1 to",
+        free_line("the number of frequency bands must be 0 to",
                   kMaxBands,
                   "; read",
                   a.nbands));
@@ -358,7 +360,7 @@ int finish(Extractor& ex, std::ostream& out) {
   const Answers& a = ex.ans;
   const int32_t n = static_cast<int32_t>(
       window_indices(ex.hdr.h0, ex.hdr.hstep, ex.nsum, a.minh, a.maxh).size());
-  if (n < 2 || n < a.navg) {
+  if (a.nbands > 0 && (n < 2 || n < a.navg)) {
     say(out,
         free_line("height window",
                   a.minh,

@@ -110,9 +110,6 @@ TEST(IonoscanBadInput, AnswersOutOfRangeAreRefusedBeforeAnyOutput) {
   a.dt = "1e-9";
   cases.push_back({"tiny dt", a, 1, " the time step is too small"});
   a = ScanAnswers{};
-  a.bands.clear();
-  cases.push_back({"no band", a, 1, " the number of frequency bands must be"});
-  a = ScanAnswers{};
   a.window = "200 204";  // one height only
   a.navg = "1";
   cases.push_back({"window of one", a, 1, " height window"});
@@ -128,6 +125,34 @@ TEST(IonoscanBadInput, AnswersOutOfRangeAreRefusedBeforeAnyOutput) {
                                                         << r.out;
     EXPECT_TRUE(f.d.maxima_files().empty()) << c.what;
   }
+}
+
+TEST(IonoscanBadInput, NoBandWritesNoFileAndANegativeCountIsRefused) {
+  Fixture f;
+  f.d.write("list", "a.rsf\nb.rsf\n");
+  // Zero bands: the whole dialogue, sampling, and no file to write (the
+  // height window, one height here, matters to no band).
+  f.d.write("input", "run\nlist\n15\n0\n3\n1\n1\n200 204\n0\n1\n");
+  ScanResult r = f.d.run();
+  EXPECT_EQ(r.status, 0) << r.out;
+  EXPECT_TRUE(has(r.out,
+                  " will sample in the following ranges:\n"
+                  " Xmode(1) or Omode(2) or combined(3)?\n"))
+      << r.out;
+  EXPECT_TRUE(has(r.out,
+                  " finished sampling\n allocating array maxheights\n"
+                  " allocated array maxheights\n"
+                  " will plot maxima for  0  ranges\n"))
+      << r.out;
+  EXPECT_EQ(last_line(r.out), " will plot maxima for  0  ranges");
+  EXPECT_TRUE(f.d.maxima_files().empty());
+
+  f.d.write("input", "run\nlist\n15\n-1\n3\n1\n1\n100 400\n0\n1\n");
+  r = f.d.run();
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(last_line(r.out),
+            " the number of frequency bands must be 0 to 99 ; read -1");
+  EXPECT_TRUE(f.d.maxima_files().empty());
 }
 
 TEST(IonoscanBadInput, WindowOfExactlyNavgHeightsIsAveragedWhole) {
