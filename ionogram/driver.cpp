@@ -61,6 +61,20 @@ int read_file_list(Extractor& ex, LineSource& input, std::ostream& out) {
   return kGoOn;
 }
 
+// False, after the message that ends the run, when an RSF file could not
+// be opened or read.
+bool file_read(FileStatus fs, const std::string& name, std::ostream& out) {
+  if (fs == FileStatus::kCannotOpen) {
+    say(out, free_line("error opening file " + name));
+    return false;
+  }
+  if (fs == FileStatus::kReadError) {
+    say(out, free_line("error while reading header"));
+    return false;
+  }
+  return true;
+}
+
 // The first header of every file, read once, gives the earliest
 // and the latest (year, day, hour, minute). Files whose first header is
 // incomplete count for nothing.
@@ -73,13 +87,9 @@ int find_range(Extractor& ex, std::ostream& out) {
   GridTime lo{ex.yearmin, ex.daymin, ex.hourmin, ex.minutemin};
   GridTime hi{ex.yearmax, ex.daymax, ex.hourmax, ex.minutemax};
   for (size_t j = 0; j < nfiles; ++j) {
-    const FileStatus fs = read_file_bytes(ex.names[j], kRsfHeaderSize, buf);
-    if (fs == FileStatus::kCannotOpen) {
-      say(out, free_line("error opening file " + ex.names[j]));
-      return 0;
-    }
-    if (fs == FileStatus::kReadError) {
-      say(out, free_line("error while reading header"));
+    if (!file_read(read_file_bytes(ex.names[j], kRsfHeaderSize, buf),
+                   ex.names[j],
+                   out)) {
       return 0;
     }
     const RsfStatus st = read_header(buf, ex.hdr);
@@ -333,13 +343,7 @@ int sample_file(Extractor& ex,
 int sample_all(Extractor& ex, std::ostream& out) {
   std::vector<uint8_t> bytes;
   for (size_t j = 0; j < ex.names.size(); ++j) {
-    const FileStatus fs = read_whole_file(ex.names[j], bytes);
-    if (fs == FileStatus::kCannotOpen) {
-      say(out, free_line("error opening file " + ex.names[j]));
-      return 0;
-    }
-    if (fs == FileStatus::kReadError) {
-      say(out, free_line("error while reading header"));
+    if (!file_read(read_whole_file(ex.names[j], bytes), ex.names[j], out)) {
       return 0;
     }
     bool stop_sampling = false;
