@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "series.h"
+#include "tempdir.h"
 
 namespace {
 
@@ -42,44 +43,29 @@ struct Outcome {
 
 class AppendProgram : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char tmpl[] = "/tmp/append_test_XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
   void put(const std::string& name, const std::string& text) {
-    std::ofstream(dir_ + "/" + name, std::ios::binary) << text;
+    dir_.write(name, text);
   }
-  std::string get(const std::string& name) {
-    std::ifstream in(dir_ + "/" + name, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
-  bool exists(const std::string& name) { return fs::exists(dir_ + "/" + name); }
-  size_t entries() {
-    return std::distance(fs::directory_iterator(dir_),
-                         fs::directory_iterator());
-  }
+  std::string get(const std::string& name) { return dir_.read(name); }
+  bool exists(const std::string& name) { return dir_.exists(name); }
+  size_t entries() { return size_t(dir_.entries()); }
 
   // Runs append in the folder with `answers` on standard input; `limits`
   // are shell commands run just before it (in a subshell).
   Outcome run(const std::string& answers, const std::string& limits = "") {
     put(".answers", answers);
-    std::string cmd = "cd '" + dir_ + "' && (" + limits + " exec '" +
+    std::string cmd = "cd '" + dir_.path + "' && (" + limits + " exec '" +
                       IONO_BIN_DIR "/append/append') < .answers > .out 2>&1";
     int st = std::system(cmd.c_str());
     Outcome r;
     r.status = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
     r.out = get(".out");
-    fs::remove(dir_ + "/.answers");
-    fs::remove(dir_ + "/.out");
+    fs::remove(dir_.at(".answers"));
+    fs::remove(dir_.at(".out"));
     return r;
   }
 
-  std::string dir_;
+  iono::testdata::TempDir dir_{"append_test"};
 };
 
 TEST_F(AppendProgram,
@@ -182,13 +168,13 @@ TEST_F(AppendProgram, MissingSecondFileIsReportedAndChangesNothing) {
   EXPECT_NE(r.status, 0);
   EXPECT_TRUE(exists("new"));
   EXPECT_EQ(get("new"), "");
-  fs::create_directory(dir_ + "/sub");
+  fs::create_directory(dir_.at("sub"));
   EXPECT_NE(run("a\nsub\n").status, 0);
   EXPECT_EQ(get("a"), before);
 }
 
 TEST_F(AppendProgram, NamesFollowTheFreeFormRules) {
-  fs::create_directory(dir_ + "/my dir");
+  fs::create_directory(dir_.at("my dir"));
   put("my dir/b.dat", rec(20, 1, 0, 0));
   Outcome r = run("  'my dir/a.dat'  ignored\n\n\"my dir/b.dat\",x\n");
   EXPECT_EQ(r.status, 0);
@@ -299,10 +285,10 @@ TEST_F(AppendProgram, FirstFileThatCannotBeCreatedEndsTheRun) {
 TEST_F(AppendProgram, RewrittenFileKeepsItsPermissions) {
   put("a", rec(20, 1, 0, 0));
   put("b", rec(20, 1, 0, 5));
-  fs::permissions(dir_ + "/a", fs::perms(0640));
+  fs::permissions(dir_.at("a"), fs::perms(0640));
   EXPECT_EQ(run("a\nb\n").status, 0);
   EXPECT_EQ(get("a"), rec(20, 1, 0, 0) + rec(20, 1, 0, 5));
-  EXPECT_EQ(fs::status(dir_ + "/a").permissions(), fs::perms(0640));
+  EXPECT_EQ(fs::status(dir_.at("a")).permissions(), fs::perms(0640));
 }
 
 }  // namespace

@@ -8,6 +8,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "tempdir.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -19,18 +21,11 @@ std::string slurp(const fs::path& p) {
   return ss.str();
 }
 
-struct TempDir {
-  fs::path path;
-  TempDir() {
-    char tmpl[] = "/tmp/atomicXXXXXX";
-    path = mkdtemp(tmpl);
-  }
-  ~TempDir() { fs::remove_all(path); }
-};
+using iono::testdata::TempDir;
 
 TEST(AtomicFile, CommitReplacesTheTargetAndKeepsItsPermissions) {
   TempDir d;
-  fs::path p = d.path / "series";
+  fs::path p = d.at("series");
   { std::ofstream(p) << "old\n"; }
   chmod(p.c_str(), 0640);
   iono::AtomicFile f;
@@ -44,23 +39,22 @@ TEST(AtomicFile, CommitReplacesTheTargetAndKeepsItsPermissions) {
   struct stat st;
   stat(p.c_str(), &st);
   EXPECT_EQ(st.st_mode & 0777, 0640u);
-  EXPECT_EQ(std::distance(fs::directory_iterator(d.path), {}), 1);
+  EXPECT_EQ(d.entries(), 1);
 }
 
 TEST(AtomicFile, AbortAndFailureLeaveTheTargetAsItWas) {
   TempDir d;
-  fs::path p = d.path / "series";
+  fs::path p = d.at("series");
   { std::ofstream(p) << "old\n"; }
   iono::AtomicFile f;
   ASSERT_TRUE(iono::atomic_open(f, p));
   iono::atomic_write(f, "new\n");
   iono::atomic_abort(f);
   EXPECT_EQ(slurp(p), "old\n");
-  EXPECT_EQ(std::distance(fs::directory_iterator(d.path), {}), 1);
+  EXPECT_EQ(d.entries(), 1);
 
   std::string error;
-  EXPECT_FALSE(
-      iono::write_file_atomic((d.path / "no" / "such").string(), "x", error));
+  EXPECT_FALSE(iono::write_file_atomic(d.at("no/such"), "x", error));
   EXPECT_NE(error.find("no/such"), std::string::npos) << error;
 }
 

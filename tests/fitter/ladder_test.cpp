@@ -11,6 +11,7 @@
 
 #include "exchange.h"
 #include "startup.h"
+#include "tempdir.h"
 
 namespace ptfit {
 namespace {
@@ -96,19 +97,7 @@ TEST(Exchange, SwapKeepsTheLevelTableAPermutation) {
   EXPECT_FALSE(bad_pair(3, 0, 4));
 }
 
-// A temporary directory for files the dialogue reads.
-struct TempDir {
-  std::string path;
-  TempDir() {
-    char tmpl[] = "/tmp/ptfit_ladder_XXXXXX";
-    path = mkdtemp(tmpl);
-  }
-  ~TempDir() { std::system(("rm -rf '" + path + "'").c_str()); }
-  std::string write(const std::string& name, const std::string& text) {
-    std::ofstream(path + "/" + name) << text;
-    return path + "/" + name;
-  }
-};
+using iono::testdata::TempDir;
 
 Ending dialogue(const std::string& answers,
                 int32_t mpisize,

@@ -13,32 +13,11 @@
 #include <string>
 #include <vector>
 
+#include "tempdir.h"
+
 namespace ptfit_test {
 
-// A fresh directory, removed with its files at the end of the test.
-struct TempDir {
-  std::string path;
-  TempDir() {
-    char tmpl[] = "/tmp/ptfit_e2e_XXXXXX";
-    path = mkdtemp(tmpl);
-  }
-  ~TempDir() { std::system(("rm -rf '" + path + "'").c_str()); }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-
-  void write(const std::string& name, const std::string& text) const {
-    std::ofstream(path + "/" + name) << text;
-  }
-  std::string read(const std::string& name) const {
-    std::ifstream in(path + "/" + name);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
-  bool exists(const std::string& name) const {
-    return access((path + "/" + name).c_str(), F_OK) == 0;
-  }
-};
+using TempDir = iono::testdata::TempDir;
 
 inline std::vector<std::string> split_lines(const std::string& text) {
   std::vector<std::string> lines;

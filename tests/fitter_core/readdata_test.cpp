@@ -15,20 +15,14 @@
 #include "freeform_out.h"
 #include "getdata.h"
 #include "series.h"
+#include "tempdir.h"
 
 namespace ptfit {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct TempDir {
-  std::string path;
-  TempDir() {
-    std::string tmpl = (fs::temp_directory_path() / "readdataXXXXXX").string();
-    path = mkdtemp(tmpl.data());
-  }
-  ~TempDir() { fs::remove_all(path); }
-};
+using iono::testdata::TempDir;
 
 struct Rec {
   int32_t year, day, hour, minute;

@@ -30,17 +30,6 @@ std::string input_text(const ScanAnswers& a) {
   return t;
 }
 
-ScanDir::ScanDir() {
-  std::string tmpl = (fs::temp_directory_path() / "ionoscanXXXXXX").string();
-  if (!mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");
-  dir = tmpl;
-}
-
-ScanDir::~ScanDir() {
-  std::error_code ec;
-  fs::remove_all(dir, ec);
-}
-
 void ScanDir::write(const std::string& name, const std::string& text) const {
   std::ofstream(at(name), std::ios::binary) << text;
 }

@@ -9,6 +9,7 @@
 
 #include "rsfgen.h"
 #include "series.h"
+#include "tempdir.h"
 
 namespace iono::testing {
 
@@ -38,11 +39,8 @@ struct ScanResult {
 
 // A temporary directory, removed with the object.
 struct ScanDir {
-  fs::path dir;
-  ScanDir();
-  ~ScanDir();
-  ScanDir(const ScanDir&) = delete;
-  ScanDir& operator=(const ScanDir&) = delete;
+  iono::testdata::TempDir tmp{"ionoscan"};
+  fs::path dir = tmp.path;
 
   fs::path at(const std::string& name) const { return dir / name; }
   void write(const std::string& name, const std::string& text) const;
