@@ -8,15 +8,16 @@
 #include <vector>
 
 #include "freeform_in.h"
+#include "freeform_out.h"
 #include "merge.h"
 #include "series_file.h"
 
 namespace {
 
-// One free-form line of the dialogue on standard output: a character item
-// is written as it is, after the blank that starts every free-form line.
+// One free-form line of the dialogue on standard output (one character
+// item).
 void say(std::string_view text) {
-  std::cout << ' ' << text << '\n' << std::flush;
+  std::cout << iono::free_line(text) << '\n' << std::flush;
 }
 
 // One file name from standard input (a free-form read of 100 characters),
