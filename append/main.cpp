@@ -17,15 +17,15 @@ namespace {
 // One free-form line of the dialogue on standard output (one character
 // item).
 void say(std::string_view text) {
-  std::cout << iono::free_line(text) << '\n' << std::flush;
+  std::cout << textio::free_line(text) << '\n' << std::flush;
 }
 
 // One file name from standard input (a free-form read of 100 characters),
 // without its trailing blanks.
-std::string read_name(iono::LineSource& in) {
+std::string read_name(textio::LineSource& in) {
   std::string answer;
-  iono::read_or_die(in, {iono::item(answer, 100)});
-  return std::string(iono::trimmed(answer));
+  textio::read_or_die(in, {textio::item(answer, 100)});
+  return std::string(textio::trimmed(answer));
 }
 
 }  // namespace
@@ -35,10 +35,10 @@ int main() {
   // the program.
   std::signal(SIGXFSZ, SIG_IGN);
 
-  iono::LineSource in = iono::stdin_source();
+  textio::LineSource in = textio::stdin_source();
   const std::string first = read_name(in);
   say("read " + first);
-  std::vector<iono::SeriesRecord> data;
+  std::vector<textio::SeriesRecord> data;
   append::LoadResult loaded = append::load_data(first, true, data);
   if (loaded.status != append::LoadStatus::kOk) {
     say(loaded.message);
@@ -48,7 +48,7 @@ int main() {
   say("enter filename 1");
   const std::string second = read_name(in);
   say("read " + second);
-  std::vector<iono::SeriesRecord> more;
+  std::vector<textio::SeriesRecord> more;
   loaded = append::load_data(second, false, more);
   if (loaded.status == append::LoadStatus::kCannotOpen) {
     say("error opening file " + second);

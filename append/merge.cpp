@@ -23,7 +23,7 @@
 
 namespace append {
 
-using iono::SeriesRecord;
+using textio::SeriesRecord;
 
 std::vector<SeriesRecord> merge_series(
     const std::vector<SeriesRecord>& data,
@@ -43,7 +43,7 @@ std::vector<SeriesRecord> merge_series(
   std::vector<const SeriesRecord*> replacing(peaks.size(), nullptr);
   std::vector<const SeriesRecord*> added;  // keys no peak of data holds
   for (const SeriesRecord& r : second) {
-    if (iono::is_empty(r)) continue;
+    if (textio::is_empty(r)) continue;
     Key k = key_of(r);
     auto it = std::lower_bound(peak_keys.begin(), peak_keys.end(), k);
     if (it != peak_keys.end() && *it == k) {

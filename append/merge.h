@@ -20,7 +20,7 @@ namespace append {
 // field as signed integers, year first.
 using Key = std::array<int32_t, 4>;
 
-inline Key key_of(const iono::SeriesRecord& r) {
+inline Key key_of(const textio::SeriesRecord& r) {
   return {r.year, r.day, r.hour, r.minute};
 }
 
@@ -28,8 +28,8 @@ inline Key key_of(const iono::SeriesRecord& r) {
 // order. An empty `data` takes `second` as it is (empty records and repeated
 // keys included). Empty records of `data` stay in place and take part in the
 // comparisons; the caller drops them when writing.
-std::vector<iono::SeriesRecord> merge_series(
-    const std::vector<iono::SeriesRecord>& data,
-    const std::vector<iono::SeriesRecord>& second);
+std::vector<textio::SeriesRecord> merge_series(
+    const std::vector<textio::SeriesRecord>& data,
+    const std::vector<textio::SeriesRecord>& second);
 
 }  // namespace append

@@ -14,7 +14,7 @@
 
 namespace append {
 
-using iono::SeriesRecord;
+using textio::SeriesRecord;
 
 namespace {
 
@@ -57,7 +57,7 @@ LoadResult parse_series_text(std::string_view text,
     if (end == std::string_view::npos) end = text.size();
     ++lineno;
     SeriesRecord r;
-    if (!iono::parse_series_line(text.substr(pos, end - pos), r, why)) {
+    if (!textio::parse_series_line(text.substr(pos, end - pos), r, why)) {
       return {LoadStatus::kBadLine,
               "error reading file " + std::string(name) + ", line " +
                   std::to_string(lineno) + ": " + why};
@@ -101,21 +101,21 @@ bool write_series(const std::string& path,
                   long& written,
                   std::string& error) {
   written = 0;
-  for (const SeriesRecord& r : data) written += iono::is_empty(r) ? 0 : 1;
+  for (const SeriesRecord& r : data) written += textio::is_empty(r) ? 0 : 1;
   if (written == 0) return true;
 
-  iono::AtomicFile f;
-  if (!iono::atomic_open(f, path)) {
+  textio::AtomicFile f;
+  if (!textio::atomic_open(f, path)) {
     error = f.error;
     written = 0;
     return false;
   }
   for (const SeriesRecord& r : data) {
-    if (iono::is_empty(r)) continue;
-    iono::atomic_write(f, iono::format_series(r));
-    iono::atomic_write(f, "\n");
+    if (textio::is_empty(r)) continue;
+    textio::atomic_write(f, textio::format_series(r));
+    textio::atomic_write(f, "\n");
   }
-  if (!iono::atomic_commit(f)) {
+  if (!textio::atomic_commit(f)) {
     error = f.error;
     written = 0;
     return false;

@@ -28,20 +28,20 @@ struct LoadResult {
 // without a newline counts; an empty text is an empty series.
 LoadResult parse_series_text(std::string_view text,
                              std::string_view name,
-                             std::vector<iono::SeriesRecord>& data);
+                             std::vector<textio::SeriesRecord>& data);
 
 // Reads the series file `path` into `data`. With `create`, a missing file
 // is created empty (and the series is empty).
 LoadResult load_data(const std::string& path,
                      bool create,
-                     std::vector<iono::SeriesRecord>& data);
+                     std::vector<textio::SeriesRecord>& data);
 
 // Rewrites `path` with the non-empty records of `data`, in order, one
 // free-form record per line; `written` tells how many. When there is none
 // the file is left as it was. On failure returns false with `error`, and
 // the file is left as it was.
 bool write_series(const std::string& path,
-                  const std::vector<iono::SeriesRecord>& data,
+                  const std::vector<textio::SeriesRecord>& data,
                   long& written,
                   std::string& error);
 

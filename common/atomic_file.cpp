@@ -9,7 +9,7 @@
 #include <cstring>
 #include <vector>
 
-namespace iono {
+namespace textio {
 namespace {
 
 constexpr size_t kFlushAt = 1 << 20;
@@ -112,4 +112,4 @@ bool write_file_atomic(const std::string& path,
   return true;
 }
 
-}  // namespace iono
+}  // namespace textio

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace iono {
+namespace textio {
 
 struct AtomicFile {
   std::string path;  // the target
@@ -32,4 +32,4 @@ bool write_file_atomic(const std::string& path,
                        std::string_view text,
                        std::string& error);
 
-}  // namespace iono
+}  // namespace textio

@@ -15,7 +15,7 @@
 #include <type_traits>
 #include <utility>
 
-namespace iono {
+namespace textio {
 namespace {
 
 // Limits that keep a malformed or absurd format from exhausting memory.
@@ -539,4 +539,4 @@ std::string fortran_format(std::string_view format,
   return format_with(slot.second, args);
 }
 
-}  // namespace iono
+}  // namespace textio

@@ -18,7 +18,7 @@
 #include <variant>
 #include <vector>
 
-namespace iono {
+namespace textio {
 
 // One output item. A float is a real32 item and is edited in its own
 // precision; a double is a real64 item.
@@ -89,4 +89,4 @@ inline std::string fortran_format(std::string_view format,
                         std::span<const FmtArg>(args.begin(), args.size()));
 }
 
-}  // namespace iono
+}  // namespace textio

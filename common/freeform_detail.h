@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
-namespace iono {
+namespace textio {
 
 // [+-]?digits within the int32 range.
 bool parse_int32(std::string_view s, int32_t& out);
@@ -15,4 +15,4 @@ bool parse_int32(std::string_view s, int32_t& out);
 bool parse_real64(std::string_view s, double& out);
 bool parse_real32(std::string_view s, float& out);
 
-}  // namespace iono
+}  // namespace textio

@@ -8,7 +8,7 @@
 
 #include "freeform_detail.h"
 
-namespace iono {
+namespace textio {
 namespace {
 
 const char* kind_name(ItemKind k) {
@@ -390,4 +390,4 @@ std::string_view trimmed(std::string_view s) {
   return s.substr(0, n);
 }
 
-}  // namespace iono
+}  // namespace textio

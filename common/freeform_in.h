@@ -15,7 +15,7 @@
 #include <string>
 #include <string_view>
 
-namespace iono {
+namespace textio {
 
 enum class ItemKind { kInt32, kReal64, kReal32, kLogical, kChar };
 
@@ -86,4 +86,4 @@ ReadResult read_line(LineSource& src, std::string& out, int length);
 // `s` without its trailing blanks.
 std::string_view trimmed(std::string_view s);
 
-}  // namespace iono
+}  // namespace textio

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
-namespace iono {
+namespace textio {
 namespace {
 
 // Appends x with `digits` significant digits: fixed point when
@@ -95,4 +95,4 @@ std::string ff_real32(float x) {
   return s;
 }
 
-}  // namespace iono
+}  // namespace textio

@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-namespace iono {
+namespace textio {
 
 // 0.1 <= |x| < 1e17: fixed point, 1.0000000000000000, 123.45600000000000;
 // otherwise 1.0000000000000001E-005; 0.0000000000000000; NaN, Infinity.
@@ -52,4 +52,4 @@ std::string free_line(const A&... items) {
   return line;
 }
 
-}  // namespace iono
+}  // namespace textio

@@ -3,7 +3,7 @@
 #include "freeform_detail.h"
 #include "freeform_out.h"
 
-namespace iono {
+namespace textio {
 namespace {
 
 bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
@@ -119,4 +119,4 @@ long count_lines(LineSource& src) {
   return n;
 }
 
-}  // namespace iono
+}  // namespace textio

@@ -8,7 +8,7 @@
 
 #include "freeform_in.h"
 
-namespace iono {
+namespace textio {
 
 struct SeriesRecord {
   int32_t year = 0;    // two digits as the extractor writes it
@@ -41,4 +41,4 @@ ReadResult read_series(LineSource& src, SeriesRecord& r);
 // Counts the lines of a file source to its end, then rewinds it.
 long count_lines(LineSource& src);
 
-}  // namespace iono
+}  // namespace textio

@@ -25,11 +25,11 @@ std::vector<std::string> bad_pair_lines(int32_t i1,
                                         const Global& g,
                                         const RunConfig& c) {
   std::vector<std::string> lines;
-  lines.push_back(iono::free_line(
+  lines.push_back(textio::free_line(
       "error in evalexchange", i1, i2, c.subrank, c.ntemperatures));
-  lines.push_back(iono::free_line("ncall=", ncall));
+  lines.push_back(textio::free_line("ncall=", ncall));
   std::string last =
-      iono::free_line("mpiid,temperature,temperingorder", g.temperature);
+      textio::free_line("mpiid,temperature,temperingorder", g.temperature);
   for (int32_t v : c.temperingorder) last += ' ' + std::to_string(v);
   lines.push_back(last);
   return lines;

@@ -23,24 +23,24 @@ enum class Next { kRecord, kEnd, kBad };
 
 // Takes the next line of the data file as one series record. A line that
 // is not exactly one record of 8 values is refused, naming file and line.
-Next next_record(iono::LineSource& file,
-                 iono::SeriesRecord& rec,
+Next next_record(textio::LineSource& file,
+                 textio::SeriesRecord& rec,
                  ReadDataResult& err) {
   std::string line, why;
-  if (!iono::next_line(file, line)) return Next::kEnd;
-  if (iono::parse_series_line(line, rec, why)) return Next::kRecord;
+  if (!textio::next_line(file, line)) return Next::kEnd;
+  if (textio::parse_series_line(line, rec, why)) return Next::kRecord;
   err = {ReadOutcome::kInputError,
          file.name + ", line " + std::to_string(file.lineno) + ": " + why};
   return Next::kBad;
 }
 
-ReadDataResult input_error(const iono::ReadResult& r) {
+ReadDataResult input_error(const textio::ReadResult& r) {
   return {ReadOutcome::kInputError, r.message};
 }
 
 // Why the selected record on line `j` got no step number.
 std::string off_grid_message(const TimeGrid& w,
-                             const iono::SeriesRecord& rec,
+                             const textio::SeriesRecord& rec,
                              long j,
                              const std::string& file_name) {
   auto stamp = [](int32_t y, int32_t d, int32_t h, int32_t m) {
@@ -50,7 +50,7 @@ std::string off_grid_message(const TimeGrid& w,
   const std::string where =
       "error: line " + std::to_string(j) + " of " + file_name + " (" +
       stamp(rec.year, rec.day, rec.hour, rec.minute) + ")";
-  const std::string step = iono::ff_real32(w.timestep);
+  const std::string step = textio::ff_real32(w.timestep);
   if (!(w.timestep > 0) || !std::isfinite(w.timestep)) {
     return where + " has the time step " + step +
            "; it must be a positive number of minutes";
@@ -68,7 +68,7 @@ struct Selection {
   int32_t skipped = 0;
 };
 
-bool select_window(iono::LineSource& file,
+bool select_window(textio::LineSource& file,
                    const Data& d,
                    long nlines,
                    std::vector<char>& list,
@@ -78,7 +78,7 @@ bool select_window(iono::LineSource& file,
   const TimeGrid& w = d.window;
   bool started = false;
   for (long j = 1; j <= nlines; ++j) {
-    iono::SeriesRecord rec;
+    textio::SeriesRecord rec;
     const Next got = next_record(file, rec, err);
     if (got == Next::kEnd) break;
     if (got == Next::kBad) return false;
@@ -103,7 +103,7 @@ bool select_window(iono::LineSource& file,
       if (stopped) break;
       ++sel.ndata;
       list[j - 1] = 1;
-      out << iono::free_line(y, dd, h, m) << '\n';
+      out << textio::free_line(y, dd, h, m) << '\n';
     }
   }
   return true;
@@ -113,32 +113,32 @@ bool select_window(iono::LineSource& file,
 
 ReadDataResult readdata(Global& g,
                         Data& d,
-                        iono::LineSource& in,
+                        textio::LineSource& in,
                         std::ostream& out) {
-  using iono::free_line;
-  using iono::item;
-  using iono::trimmed;
-  const auto ok = iono::ReadStatus::kOk;
-  iono::ReadResult r;
+  using textio::free_line;
+  using textio::item;
+  using textio::trimmed;
+  const auto ok = textio::ReadStatus::kOk;
+  textio::ReadResult r;
 
   out << free_line("enter modeltype") << '\n';
-  if ((r = iono::read_list(in, {item(d.modeltype)})).status != ok) {
+  if ((r = textio::read_list(in, {item(d.modeltype)})).status != ok) {
     return input_error(r);
   }
   out << free_line("read", d.modeltype) << '\n';
   out << free_line("enter directory where data is located") << '\n';
-  if ((r = iono::read_list(in, {item(d.datadir, 200)})).status != ok) {
+  if ((r = textio::read_list(in, {item(d.datadir, 200)})).status != ok) {
     return input_error(r);
   }
   const std::string dir(trimmed(d.datadir));
   out << free_line("read " + dir) << '\n';
   out << free_line("enter filename,year,yearday,startread, stopread") << '\n';
   TimeGrid& w = d.window;
-  if ((r = iono::read_list(in, {item(d.datafiles, 200)})).status != ok ||
-      (r = iono::read_list(
+  if ((r = textio::read_list(in, {item(d.datafiles, 200)})).status != ok ||
+      (r = textio::read_list(
            in, {item(w.year1), item(w.day1), item(w.hour1), item(w.minute1)}))
               .status != ok ||
-      (r = iono::read_list(
+      (r = textio::read_list(
            in, {item(d.year2), item(d.day2), item(d.hour2), item(d.minute2)}))
               .status != ok) {
     return input_error(r);
@@ -149,15 +149,15 @@ ReadDataResult readdata(Global& g,
   w.ly = year_length(w.year1);
 
   const std::string file_name = dir + std::string(trimmed(d.datafiles));
-  iono::LineSource file;
+  textio::LineSource file;
   std::error_code ec;
   if (std::filesystem::is_directory(file_name, ec) ||
-      !iono::open_source(file, file_name)) {
+      !textio::open_source(file, file_name)) {
     out << free_line("error opening file " + file_name) << '\n';
     return {ReadOutcome::kStop, {}};
   }
 
-  const long nlines = iono::count_lines(file);
+  const long nlines = textio::count_lines(file);
   out << free_line("number of lines:", nlines) << '\n';
   std::vector<char> list(static_cast<size_t>(nlines), 0);
 
@@ -177,7 +177,7 @@ ReadDataResult readdata(Global& g,
     return {ReadOutcome::kNoData, {}};
   }
 
-  iono::rewind(file);
+  textio::rewind(file);
   d.ndata = sel.ndata;
   d.simdata.assign(3 * static_cast<size_t>(d.ndata), 0.0);
   out << free_line("memory allocated for simulation data ") << '\n';
@@ -186,7 +186,7 @@ ReadDataResult readdata(Global& g,
 
   int32_t k = 0;
   for (long j = 1; j <= nlines; ++j) {
-    iono::SeriesRecord rec;
+    textio::SeriesRecord rec;
     const Next got = next_record(file, rec, err);
     if (got == Next::kEnd) break;
     if (got == Next::kBad) return err;

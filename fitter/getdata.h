@@ -46,7 +46,7 @@ struct ReadDataResult {
 // with a message naming its line and time.
 ReadDataResult readdata(Global& g,
                         Data& d,
-                        iono::LineSource& in,
+                        textio::LineSource& in,
                         std::ostream& out);
 
 // The number of the step of the window's grid that (year, day, hour,

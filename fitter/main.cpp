@@ -54,7 +54,7 @@ int end_early(int32_t flag) {
 }
 
 // Process 0's data dialogue and data input; the stop flag of its outcome.
-int32_t read_data(Global& g, Data& d, iono::LineSource& in) {
+int32_t read_data(Global& g, Data& d, textio::LineSource& in) {
   const ReadDataResult r = readdata(g, d, in, std::cout);
   switch (r.outcome) {
     case ReadOutcome::kOk:
@@ -70,13 +70,16 @@ int32_t read_data(Global& g, Data& d, iono::LineSource& in) {
 }
 
 // Process 0's run dialogue and the start-up checks of what it read.
-int32_t read_run(Global& g, RunConfig& c, const Data& d, iono::LineSource& in) {
+int32_t read_run(Global& g,
+                 RunConfig& c,
+                 const Data& d,
+                 textio::LineSource& in) {
   const Ending e = run_dialogue(in, std::cout, g.mpisize, g, c);
   if (e != Ending::kGoOn) return stop_flag(e);
   std::string message;
   if (!check_nparams(d.modeltype, g.nparams, message) ||
       !check_samplingtype(c.samplingtype, message)) {
-    put_line(std::cout, iono::free_line(message));
+    put_line(std::cout, textio::free_line(message));
     return kStopOrderly;
   }
   return 0;
@@ -88,7 +91,7 @@ void block_loop(Global& g,
                 RunConfig& c,
                 Data& d,
                 MPI_Comm subcomm,
-                iono::AtomicFile* scatter) {
+                textio::AtomicFile* scatter) {
   const bool root = g.mpiid == 0;
   int32_t totaltime = 0;
   int32_t ncall = 0;
@@ -105,7 +108,7 @@ void block_loop(Global& g,
       // Only process 0 has a scatter file; the records of another process
       // at temperature 1 are dropped.
       if (c.scatter && scatter != nullptr && g.temperature == 1.0) {
-        iono::atomic_write(*scatter, scatter_record(g, c.chi2cur) + '\n');
+        textio::atomic_write(*scatter, scatter_record(g, c.chi2cur) + '\n');
       }
       if (c.tempering && sincex == c.nexchange) {
         sincex = 0;
@@ -145,7 +148,7 @@ void block_loop(Global& g,
 // The whole run of one process; returns its exit status.
 int run(Global& g, RunConfig& c, Data& d) {
   const bool root = g.mpiid == 0;
-  iono::LineSource in = iono::stdin_source();
+  textio::LineSource in = textio::stdin_source();
   if (root) put_line(std::cout, nprocesses_line(g.mpisize));
 
   int32_t flag = root ? read_data(g, d, in) : 0;
@@ -163,7 +166,7 @@ int run(Global& g, RunConfig& c, Data& d) {
 
   if (g.mpisize > 1) bcastparams(g, c);
   if (!layout_ladders(g.mpisize, c)) {
-    put_line(std::cout, iono::free_line(kLadderError));
+    put_line(std::cout, textio::free_line(kLadderError));
     return end_early(kStopOrderly);
   }
   barrier();
@@ -182,7 +185,7 @@ int run(Global& g, RunConfig& c, Data& d) {
 
   barrier();
   if (root)
-    put_line(std::cout, iono::free_line("initializing parameter details"));
+    put_line(std::cout, textio::free_line("initializing parameter details"));
   init_parameters(g, c);
   if (root) put_lines(std::cout, parameter_listing(g));
 
@@ -192,16 +195,16 @@ int run(Global& g, RunConfig& c, Data& d) {
   put_line(std::cout, initial_chi2_line(g.mpiid, c.chi2cur));
   barrier();
 
-  iono::AtomicFile scatter_file;
+  textio::AtomicFile scatter_file;
   bool scatter_open = false;
   if (c.scatter && root) {
-    scatter_open = iono::atomic_open(scatter_file, scatter_name(g.mpiid));
+    scatter_open = textio::atomic_open(scatter_file, scatter_name(g.mpiid));
     if (scatter_open) {
-      iono::atomic_write(scatter_file, scatter_header(g));
+      textio::atomic_write(scatter_file, scatter_header(g));
     } else {
       put_line(std::cout,
-               iono::free_line("error opening file " + scatter_name(g.mpiid) +
-                               ": " + scatter_file.error));
+               textio::free_line("error opening file " + scatter_name(g.mpiid) +
+                                 ": " + scatter_file.error));
     }
   }
 
@@ -211,10 +214,10 @@ int run(Global& g, RunConfig& c, Data& d) {
     c.temperingorder.clear();
     free_comm(subcomm);
   }
-  if (scatter_open && !iono::atomic_commit(scatter_file)) {
+  if (scatter_open && !textio::atomic_commit(scatter_file)) {
     put_line(std::cout,
-             iono::free_line("error writing file " + scatter_name(g.mpiid) +
-                             ": " + scatter_file.error));
+             textio::free_line("error writing file " + scatter_name(g.mpiid) +
+                               ": " + scatter_file.error));
   }
   d.simdata.clear();
   g.fitparams.clear();

@@ -17,7 +17,7 @@ bool moveparams(Fitparam& p,
                 Rng& rng,
                 std::ostream& out) {
   if (p.vary == 0) {
-    out << iono::free_line("CRITICAL ERROR IN MOVEPARAMS") << '\n';
+    out << textio::free_line("CRITICAL ERROR IN MOVEPARAMS") << '\n';
     return false;
   }
   const double lo = p.range[0];
@@ -68,7 +68,7 @@ int32_t acceptance(int32_t samplingtype,
     case 11:
       return 1;
     default:
-      out << iono::free_line(kUndefinedSampling) << '\n';
+      out << textio::free_line(kUndefinedSampling) << '\n';
       return 0;
   }
 }

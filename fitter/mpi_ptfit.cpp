@@ -24,8 +24,9 @@ void write_result(const std::string& path,
                   const std::string& text,
                   std::ostream& out) {
   std::string error;
-  if (!iono::write_file_atomic(path, text, error)) {
-    put_line(out, iono::free_line("error writing file " + path + ": " + error));
+  if (!textio::write_file_atomic(path, text, error)) {
+    put_line(out,
+             textio::free_line("error writing file " + path + ": " + error));
   }
 }
 
@@ -39,7 +40,7 @@ int32_t share_stop(int32_t flag) {
 void bcastdata(const Global& g, Data& d, std::ostream& out) {
   const bool root = g.mpiid == 0;
   if (root)
-    put_line(out, iono::free_line("data will be broadcasted to", g.mpisize));
+    put_line(out, textio::free_line("data will be broadcasted to", g.mpisize));
   if (g.mpisize == 1) return;
   bcast(d.modeltype);
   bcast(d.ndata);
@@ -49,7 +50,7 @@ void bcastdata(const Global& g, Data& d, std::ostream& out) {
   for (int col = 0; col < 3; ++col) {
     bcast(d.simdata.data() + static_cast<size_t>(col) * d.ndata, d.ndata);
   }
-  if (root) put_line(out, iono::free_line("data was broatcasted"));
+  if (root) put_line(out, textio::free_line("data was broatcasted"));
   barrier();
 }
 

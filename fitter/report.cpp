@@ -20,40 +20,40 @@ int32_t field_int(double v) {
 }
 
 std::string clock_line(const char* label, int32_t h, int32_t m, int32_t s) {
-  return iono::fortran_format("(A15,I4,A1,I2,A1,I2)",
-                              {std::string_view(label),
-                               h,
-                               std::string_view(":"),
-                               m,
-                               std::string_view(":"),
-                               s});
+  return textio::fortran_format("(A15,I4,A1,I2,A1,I2)",
+                                {std::string_view(label),
+                                 h,
+                                 std::string_view(":"),
+                                 m,
+                                 std::string_view(":"),
+                                 s});
 }
 
 }  // namespace
 
 std::string nprocesses_line(int32_t mpisize) {
-  return iono::fortran_format(
+  return textio::fortran_format(
       "(a,i8)", {std::string_view("  The number of processes is "), mpisize});
 }
 
 std::vector<std::string> parameter_listing(const Global& g) {
   std::vector<std::string> lines;
-  lines.push_back(iono::free_line("read the following parameter details:"));
-  lines.push_back(iono::free_line("nparams=", g.nparams));
-  lines.push_back(iono::free_line("name                    range"));
+  lines.push_back(textio::free_line("read the following parameter details:"));
+  lines.push_back(textio::free_line("nparams=", g.nparams));
+  lines.push_back(textio::free_line("name                    range"));
   for (const Fitparam& p : g.fitparams) {
-    lines.push_back(iono::fortran_format("(A20,4G12.3)",
-                                         {std::string_view(p.name),
-                                          p.range[0],
-                                          p.range[1],
-                                          p.value,
-                                          p.refvalue}));
+    lines.push_back(textio::fortran_format("(A20,4G12.3)",
+                                           {std::string_view(p.name),
+                                            p.range[0],
+                                            p.range[1],
+                                            p.value,
+                                            p.refvalue}));
   }
   return lines;
 }
 
 std::string initial_chi2_line(int32_t mpiid, double chi2cur) {
-  return iono::fortran_format(
+  return textio::fortran_format(
       "(A25,I4,G12.3)",
       {std::string_view("mpiid/initial chi2"), mpiid, chi2cur});
 }
@@ -65,19 +65,19 @@ std::vector<std::string> report_head(int32_t k,
                                      double chi2now) {
   std::vector<std::string> lines;
   lines.push_back(
-      iono::free_line("############################################"));
+      textio::free_line("############################################"));
   lines.push_back(
-      iono::free_line("######## MONTE CARLO BLOCK RESULTS #########"));
-  lines.push_back(iono::free_line(k, int64_t{k} * int64_t{nmoves}));
+      textio::free_line("######## MONTE CARLO BLOCK RESULTS #########"));
+  lines.push_back(textio::free_line(k, int64_t{k} * int64_t{nmoves}));
   if (sampling) {
     const double n = static_cast<double>(sums.n);
     const double mean = sums.s / n;
     lines.push_back(
-        iono::free_line("chi2:", mean, std::sqrt(sums.q / n - mean * mean)));
+        textio::free_line("chi2:", mean, std::sqrt(sums.q / n - mean * mean)));
   } else {
-    lines.push_back(iono::free_line("chi2:", chi2now));
+    lines.push_back(textio::free_line("chi2:", chi2now));
   }
-  lines.push_back(iono::free_line(
+  lines.push_back(textio::free_line(
       "par.name               val.       maxstep     ratio       average     "
       "sigma        neval."));
   return lines;
@@ -87,19 +87,19 @@ std::string report_param_line(
     const Fitparam& p, bool sampling, double a, double b, int32_t m) {
   const std::string_view na("N/A");
   if (p.vary == 0) {
-    return iono::fortran_format("(A20,g12.4,2A10)",
-                                {std::string_view(p.name), p.value, na, na});
+    return textio::fortran_format("(A20,g12.4,2A10)",
+                                  {std::string_view(p.name), p.value, na, na});
   }
   const float ratio =
       static_cast<float>(p.naccepted) / static_cast<float>(p.ntried);
   if (sampling) {
     const double mean = a / static_cast<double>(m);
     const double sigma = std::sqrt(b / static_cast<double>(m) - mean * mean);
-    return iono::fortran_format(
+    return textio::fortran_format(
         "(A20,5g12.4)",
         {std::string_view(p.name), p.value, p.maxstep, ratio, mean, sigma});
   }
-  return iono::fortran_format(
+  return textio::fortran_format(
       "(A20,3g12.4,3A10)",
       {std::string_view(p.name), p.value, p.maxstep, ratio, na, na, na});
 }
@@ -141,7 +141,7 @@ std::string exchange_ratio_line(int32_t mpiid,
                                 int32_t nexattempt) {
   const float ratio =
       static_cast<float>(nexaccept) / static_cast<float>(nexattempt);
-  return iono::free_line("temp. ratio", mpiid, ratio);
+  return textio::free_line("temp. ratio", mpiid, ratio);
 }
 
 }  // namespace ptfit

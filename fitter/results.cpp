@@ -43,7 +43,7 @@ std::string histogram_text(const Fitparam& p,
   std::string text;
   text.reserve(kNbins * 50);
   for (int j = 0; j < kNbins; ++j) {
-    text += iono::free_line(p.histogram[j], counts[j] / area);
+    text += textio::free_line(p.histogram[j], counts[j] / area);
     text += '\n';
   }
   if (p.showref != 0) {
@@ -54,7 +54,7 @@ std::string histogram_text(const Fitparam& p,
     }
     text += "\n\n";
     for (int k = 0; k <= 10; ++k) {
-      text += iono::free_line(p.refvalue, k * (top / 10));
+      text += textio::free_line(p.refvalue, k * (top / 10));
       text += '\n';
     }
   }
@@ -66,14 +66,14 @@ std::string chi2bin_text(const std::vector<double>& chi2bin,
   std::string text;
   text.reserve(kNbins * 50);
   for (int j = 0; j < kNbins; ++j) {
-    text += iono::free_line(chi2bin[j], counts[j]);
+    text += textio::free_line(chi2bin[j], counts[j]);
     text += '\n';
   }
   return text;
 }
 
 std::string histogram_name(const Fitparam& p) {
-  return std::string(iono::trimmed(p.name)) + ".bin";
+  return std::string(textio::trimmed(p.name)) + ".bin";
 }
 
 std::vector<double> mean_values(const std::vector<double>& sums,
@@ -94,20 +94,20 @@ std::string reconstructed_text(const Data& d, const std::vector<double>& p) {
   std::string text;
   if (d.modeltype >= 1 && d.modeltype <= 4) {
     for (int32_t i = 1; i <= n; ++i) {
-      text += iono::free_line(t[i - 1],
-                              model_value(
-                                  d.modeltype,
-                                  [&](int32_t j) { return p[j - 1]; },
-                                  static_cast<int32_t>(p.size()),
-                                  n,
-                                  i,
-                                  t[i - 1]));
+      text += textio::free_line(t[i - 1],
+                                model_value(
+                                    d.modeltype,
+                                    [&](int32_t j) { return p[j - 1]; },
+                                    static_cast<int32_t>(p.size()),
+                                    n,
+                                    i,
+                                    t[i - 1]));
       text += '\n';
     }
   }
   text += "\n\n";
   for (int32_t i = 0; i < n; ++i) {
-    text += iono::free_line(t[i], y[i]);
+    text += textio::free_line(t[i], y[i]);
     text += '\n';
   }
   return text;
@@ -121,21 +121,21 @@ std::string scatter_header(const Global& g) {
   int32_t nvary = 0;
   for (const Fitparam& p : g.fitparams) nvary += p.vary != 0 ? 1 : 0;
   std::string text =
-      iono::fortran_format("(A8)", {std::string_view("NAMEOXLE")}) + '\n';
-  text += iono::free_line(nvary + 1) + '\n';
+      textio::fortran_format("(A8)", {std::string_view("NAMEOXLE")}) + '\n';
+  text += textio::free_line(nvary + 1) + '\n';
   for (const Fitparam& p : g.fitparams) {
-    if (p.vary != 0) text += iono::free_line(p.name) + '\n';
+    if (p.vary != 0) text += textio::free_line(p.name) + '\n';
   }
-  text += iono::free_line("chi2") + '\n';
+  text += textio::free_line("chi2") + '\n';
   return text;
 }
 
 std::string scatter_record(const Global& g, double chi2cur) {
   std::string line;
   for (const Fitparam& p : g.fitparams) {
-    if (p.vary == 1) line += iono::fortran_format("(f15.3)", {p.value});
+    if (p.vary == 1) line += textio::fortran_format("(f15.3)", {p.value});
   }
-  line += iono::fortran_format("(G15.3)", {chi2cur});
+  line += textio::fortran_format("(G15.3)", {chi2cur});
   return line;
 }
 

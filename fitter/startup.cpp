@@ -13,8 +13,8 @@ namespace ptfit {
 namespace {
 
 // Prints the diagnostic of a failed read. True when the read succeeded.
-bool read_ok(const iono::ReadResult& r) {
-  if (r.status == iono::ReadStatus::kOk) return true;
+bool read_ok(const textio::ReadResult& r) {
+  if (r.status == textio::ReadStatus::kOk) return true;
   complain(r.message);
   return false;
 }
@@ -27,38 +27,38 @@ Fitparam new_fitparam() {
   return p;
 }
 
-Ending run_dialogue(iono::LineSource& in,
+Ending run_dialogue(textio::LineSource& in,
                     std::ostream& out,
                     int32_t mpisize,
                     Global& g,
                     RunConfig& c) {
-  put_line(out, iono::free_line("enter number of parameters"));
-  if (!read_ok(iono::read_list(
-          in, {iono::item(g.nparams), iono::item(g.nparams2)}))) {
+  put_line(out, textio::free_line("enter number of parameters"));
+  if (!read_ok(textio::read_list(
+          in, {textio::item(g.nparams), textio::item(g.nparams2)}))) {
     return Ending::kInputError;
   }
-  put_line(out, iono::free_line("enter filename to read parameter details"));
+  put_line(out, textio::free_line("enter filename to read parameter details"));
   g.paramsfile.assign(200, ' ');
-  if (!read_ok(iono::read_list(in, {iono::item(g.paramsfile, 200)}))) {
+  if (!read_ok(textio::read_list(in, {textio::item(g.paramsfile, 200)}))) {
     return Ending::kInputError;
   }
   const Ending e = read_paramsfile(g, out);
   if (e != Ending::kGoOn) return e;
 
-  if (!read_ok(iono::read_list(in,
-                               {iono::item(g.nblocks),
-                                iono::item(g.nmoves),
-                                iono::item(g.nskip),
-                                iono::item(c.statistics_start)})) ||
-      !read_ok(iono::read_list(in, {iono::item(c.samplingtype)})) ||
-      !read_ok(iono::read_list(in, {iono::item(c.chi2max)})) ||
-      !read_ok(iono::read_list(in,
-                               {iono::item(c.tempering),
-                                iono::item(c.nexchange),
-                                iono::item(c.tempratio)})) ||
-      !read_ok(
-          iono::read_list(in, {iono::item(c.clones), iono::item(c.nclones)})) ||
-      !read_ok(iono::read_list(in, {iono::item(c.scatter)}))) {
+  if (!read_ok(textio::read_list(in,
+                                 {textio::item(g.nblocks),
+                                  textio::item(g.nmoves),
+                                  textio::item(g.nskip),
+                                  textio::item(c.statistics_start)})) ||
+      !read_ok(textio::read_list(in, {textio::item(c.samplingtype)})) ||
+      !read_ok(textio::read_list(in, {textio::item(c.chi2max)})) ||
+      !read_ok(textio::read_list(in,
+                                 {textio::item(c.tempering),
+                                  textio::item(c.nexchange),
+                                  textio::item(c.tempratio)})) ||
+      !read_ok(textio::read_list(
+          in, {textio::item(c.clones), textio::item(c.nclones)})) ||
+      !read_ok(textio::read_list(in, {textio::item(c.scatter)}))) {
     return Ending::kInputError;
   }
   if (mpisize == 1) {
@@ -71,12 +71,12 @@ Ending run_dialogue(iono::LineSource& in,
 }
 
 Ending read_paramsfile(Global& g, std::ostream& out) {
-  const std::string path(iono::trimmed(g.paramsfile));
-  iono::LineSource src;
+  const std::string path(textio::trimmed(g.paramsfile));
+  textio::LineSource src;
   std::error_code ec;
   if (std::filesystem::is_directory(path, ec) ||
-      !iono::open_source(src, path)) {
-    put_line(out, iono::free_line("error reading from paramsfile " + path));
+      !textio::open_source(src, path)) {
+    put_line(out, textio::free_line("error reading from paramsfile " + path));
     return Ending::kStop;
   }
   // The records are read before the table (about 160 kB a record) is
@@ -90,12 +90,13 @@ Ending read_paramsfile(Global& g, std::ostream& out) {
   for (int32_t i = 1; i <= g.nparams; ++i) {
     Entry e;
     e.name.assign(20, ' ');
-    const iono::ReadResult r = iono::read_list(
-        src, {iono::item(e.name, 20), iono::item(e.low), iono::item(e.high)});
-    if (r.status == iono::ReadStatus::kEof) {
+    const textio::ReadResult r = textio::read_list(
+        src,
+        {textio::item(e.name, 20), textio::item(e.low), textio::item(e.high)});
+    if (r.status == textio::ReadStatus::kEof) {
       put_line(out,
-               iono::free_line("error: paramsfile " + path +
-                               " ended before its time"));
+               textio::free_line("error: paramsfile " + path +
+                                 " ended before its time"));
       return Ending::kStop;
     }
     if (!read_ok(r)) return Ending::kInputError;

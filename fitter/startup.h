@@ -28,7 +28,7 @@ Fitparam new_fitparam();
 // single process tempering and clones are switched off and there is one
 // ladder of one level. Prompts and messages go to `out`, the diagnostic of
 // an unreadable answer or record to standard error.
-Ending run_dialogue(iono::LineSource& in,
+Ending run_dialogue(textio::LineSource& in,
                     std::ostream& out,
                     int32_t mpisize,
                     Global& g,

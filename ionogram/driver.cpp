@@ -13,7 +13,7 @@
 #include "maxima.h"
 #include "rsffile.h"
 
-namespace iono {
+namespace ionoscan {
 
 namespace {
 
@@ -28,34 +28,39 @@ constexpr int kInputError = 2;
 void say(std::ostream& out, const std::string& line) { out << line << '\n'; }
 
 // The answers file, the logo and the list of RSF files.
-int read_file_list(Extractor& ex, LineSource& input, std::ostream& out) {
-  if (is_directory("input") || !open_source(input, "input")) {
-    say(out, free_line("error opening input"));
+int read_file_list(Extractor& ex,
+                   textio::LineSource& input,
+                   std::ostream& out) {
+  if (is_directory("input") || !textio::open_source(input, "input")) {
+    say(out, textio::free_line("error opening input"));
     return 0;
   }
-  say(out, free_line("enter logo"));
-  read_or_die(input, {item(ex.ans.logo, 100)});
-  say(out, free_line("logo is " + std::string(trimmed(ex.ans.logo))));
+  say(out, textio::free_line("enter logo"));
+  textio::read_or_die(input, {textio::item(ex.ans.logo, 100)});
+  say(out,
+      textio::free_line("logo is " +
+                        std::string(textio::trimmed(ex.ans.logo))));
 
-  say(out, free_line("enter filename containing the list of RSf files"));
-  read_or_die(input, {item(ex.ans.fnames_list, 100)});
-  const std::string list_name(trimmed(ex.ans.fnames_list));
-  say(out, free_line("opening " + list_name));
-  LineSource list;
+  say(out,
+      textio::free_line("enter filename containing the list of RSf files"));
+  textio::read_or_die(input, {textio::item(ex.ans.fnames_list, 100)});
+  const std::string list_name(textio::trimmed(ex.ans.fnames_list));
+  say(out, textio::free_line("opening " + list_name));
+  textio::LineSource list;
   // A directory opens as a stream that reads nothing: it is no list (an
   // unquoted path is cut at its first slash and names one).
-  if (is_directory(list_name) || !open_source(list, list_name)) {
-    say(out, free_line("error opening fnames_list"));
+  if (is_directory(list_name) || !textio::open_source(list, list_name)) {
+    say(out, textio::free_line("error opening fnames_list"));
     return 0;
   }
   std::string line;
-  while (read_line(list, line, 100).status == ReadStatus::kOk) {
-    ex.names.emplace_back(trimmed(line));
+  while (textio::read_line(list, line, 100).status == textio::ReadStatus::kOk) {
+    ex.names.emplace_back(textio::trimmed(line));
   }
   const int32_t nfiles = static_cast<int32_t>(ex.names.size());
-  say(out, free_line("number of files=", nfiles));
+  say(out, textio::free_line("number of files=", nfiles));
   if (nfiles == 0) {
-    say(out, free_line("list is empty"));
+    say(out, textio::free_line("list is empty"));
     return 0;
   }
   return kGoOn;
@@ -65,11 +70,11 @@ int read_file_list(Extractor& ex, LineSource& input, std::ostream& out) {
 // be opened or read.
 bool file_read(FileStatus fs, const std::string& name, std::ostream& out) {
   if (fs == FileStatus::kCannotOpen) {
-    say(out, free_line("error opening file " + name));
+    say(out, textio::free_line("error opening file " + name));
     return false;
   }
   if (fs == FileStatus::kReadError) {
-    say(out, free_line("error while reading header"));
+    say(out, textio::free_line("error while reading header"));
     return false;
   }
   return true;
@@ -95,7 +100,7 @@ int find_range(Extractor& ex, std::ostream& out) {
     const RsfStatus st = read_header(buf, ex.hdr);
     if (st == RsfStatus::kEndOfFile) continue;
     if (st == RsfStatus::kNotRsf) {
-      say(out, free_line(rsf_message(st)));
+      say(out, textio::free_line(rsf_message(st)));
       return 0;
     }
     const GridTime t{ex.hdr.year, ex.hdr.day, ex.hdr.hour, ex.hdr.minute};
@@ -106,18 +111,20 @@ int find_range(Extractor& ex, std::ostream& out) {
     any = true;
   }
   if (!any) {
-    say(out, free_line("none of the listed files holds a whole header"));
+    say(out,
+        textio::free_line("none of the listed files holds a whole header"));
     return kRefused;
   }
   ex.yearmin = lo.year, ex.daymin = lo.day;
   ex.hourmin = lo.hour, ex.minutemin = lo.minute;
   ex.yearmax = hi.year, ex.daymax = hi.day;
   ex.hourmax = hi.hour, ex.minutemax = hi.minute;
-  say(out, free_line("daymin, daymax:", ex.daymin, ex.daymax));
-  say(out, free_line("hourmin, hourmax:", ex.hourmin, ex.hourmax));
-  say(out, free_line("minutemin, minutemax:", ex.minutemin, ex.minutemax));
+  say(out, textio::free_line("daymin, daymax:", ex.daymin, ex.daymax));
+  say(out, textio::free_line("hourmin, hourmax:", ex.hourmin, ex.hourmax));
+  say(out,
+      textio::free_line("minutemin, minutemax:", ex.minutemin, ex.minutemax));
   ex.Ly = ex.yearmin % 4 == 0 ? 366 : 365;
-  say(out, free_line("Ly is ", ex.Ly));
+  say(out, textio::free_line("Ly is ", ex.Ly));
   return kGoOn;
 }
 
@@ -125,7 +132,7 @@ void say_off_grid(std::ostream& out,
                   const std::string& name,
                   const GridTime& t) {
   say(out,
-      free_line(
+      textio::free_line(
           "no time step for file " + name + " at year, day, hour, minute:",
           t.year,
           t.day,
@@ -135,12 +142,14 @@ void say_off_grid(std::ostream& out,
 
 // The time step and the grid. One walk along the grid gives
 // the time step of every file.
-int lay_grid(Extractor& ex, LineSource& input, std::ostream& out) {
-  say(out, free_line("enter timestep in minutes"));
-  read_or_die(input, {item(ex.ans.dt)});
-  say(out, free_line("read", ex.ans.dt));
+int lay_grid(Extractor& ex, textio::LineSource& input, std::ostream& out) {
+  say(out, textio::free_line("enter timestep in minutes"));
+  textio::read_or_die(input, {textio::item(ex.ans.dt)});
+  say(out, textio::free_line("read", ex.ans.dt));
   if (!(std::isfinite(ex.ans.dt) && ex.ans.dt > 0.0f)) {
-    say(out, free_line("the time step must be a positive number of minutes"));
+    say(out,
+        textio::free_line(
+            "the time step must be a positive number of minutes"));
     return kRefused;
   }
 
@@ -156,9 +165,10 @@ int lay_grid(Extractor& ex, LineSource& input, std::ostream& out) {
   const Placement pl = place_on_grid(start, ex.ans.dt, times, kMaxGridSteps);
   if (pl.status != GridStatus::kOk) {
     say(out,
-        free_line("the time step is too small: the time grid would exceed",
-                  kMaxGridSteps,
-                  "steps"));
+        textio::free_line(
+            "the time step is too small: the time grid would exceed",
+            kMaxGridSteps,
+            "steps"));
     return kRefused;
   }
   ex.step_of.assign(ex.names.size(), 0);
@@ -176,39 +186,39 @@ int lay_grid(Extractor& ex, LineSource& input, std::ostream& out) {
     }
   }
   say(out,
-      free_line("Start time:",
-                ex.yearmin,
-                ex.daymin,
-                ex.hourmin,
-                ex.minutemin,
-                " time index:",
-                1));
+      textio::free_line("Start time:",
+                        ex.yearmin,
+                        ex.daymin,
+                        ex.hourmin,
+                        ex.minutemin,
+                        " time index:",
+                        1));
   say(out,
-      free_line("Stopt time:",
-                ex.yearmax,
-                ex.daymax,
-                ex.hourmax,
-                ex.minutemax,
-                " time index:",
-                ex.ntimes));
-  say(out, free_line("total number of time steps:", ex.ntimes));
+      textio::free_line("Stopt time:",
+                        ex.yearmax,
+                        ex.daymax,
+                        ex.hourmax,
+                        ex.minutemax,
+                        " time index:",
+                        ex.ntimes));
+  say(out, textio::free_line("total number of time steps:", ex.ntimes));
   return kGoOn;
 }
 
 // Bands, polarisation, amplitude options, height window and
 // the number of maxima; the result arrays.
-int read_options(Extractor& ex, LineSource& input, std::ostream& out) {
+int read_options(Extractor& ex, textio::LineSource& input, std::ostream& out) {
   Answers& a = ex.ans;
-  say(out, free_line("enter number of frequency bands"));
-  read_or_die(input, {item(a.nbands)});
+  say(out, textio::free_line("enter number of frequency bands"));
+  textio::read_or_die(input, {textio::item(a.nbands)});
   // No band at all is a run that writes no file; a negative count is no
   // count, and more than kMaxBands would share file names.
   if (a.nbands < 0 || a.nbands > kMaxBands) {
     say(out,
-        free_line("the number of frequency bands must be 0 to",
-                  kMaxBands,
-                  "; read",
-                  a.nbands));
+        textio::free_line("the number of frequency bands must be 0 to",
+                          kMaxBands,
+                          "; read",
+                          a.nbands));
     return kRefused;
   }
   ex.nhts_bins = std::max(ex.hdr.nhts, 0);
@@ -220,49 +230,51 @@ int read_options(Extractor& ex, LineSource& input, std::ostream& out) {
     ex.timearray.assign(4 * static_cast<size_t>(ex.ntimes), 0);
   } catch (const std::bad_alloc&) {
     say(out,
-        free_line("not enough memory for the sums of",
-                  ex.ntimes,
-                  "time steps,",
-                  ex.nhts_bins,
-                  "heights and",
-                  a.nbands,
-                  "bands"));
+        textio::free_line("not enough memory for the sums of",
+                          ex.ntimes,
+                          "time steps,",
+                          ex.nhts_bins,
+                          "heights and",
+                          a.nbands,
+                          "bands"));
     return kRefused;
   }
   a.frange.assign(2 * static_cast<size_t>(a.nbands), 0.0);
 
-  say(out, free_line("will sample in the following ranges:"));
+  say(out, textio::free_line("will sample in the following ranges:"));
   for (int32_t ib = 0; ib < a.nbands; ++ib) {
     double& lo = a.frange[2 * ib];
     double& hi = a.frange[2 * ib + 1];
-    read_or_die(input, {item(lo), item(hi)});
-    say(out, free_line(lo, hi));
+    textio::read_or_die(input, {textio::item(lo), textio::item(hi)});
+    say(out, textio::free_line(lo, hi));
   }
 
-  say(out, free_line("Xmode(1) or Omode(2) or combined(3)?"));
-  read_or_die(input, {item(a.polmode)});
-  say(out, free_line("read ", a.polmode));
+  say(out, textio::free_line("Xmode(1) or Omode(2) or combined(3)?"));
+  textio::read_or_die(input, {textio::item(a.polmode)});
+  say(out, textio::free_line("read ", a.polmode));
   if (a.polmode < 1 || a.polmode > 3) {
-    say(out, free_line(" must be 1,2, or 3!"));
+    say(out, textio::free_line(" must be 1,2, or 3!"));
     return 0;
   }
-  say(out, free_line("enter msignl"));
-  read_or_die(input, {item(a.msignl)});
-  say(out, free_line("read", a.msignl));
-  say(out, free_line("enter mscale"));
-  read_or_die(input, {item(a.mscale)});
-  say(out, free_line("read", a.mscale));
-  say(out, free_line("enter minh maxh"));
-  read_or_die(input, {item(a.minh), item(a.maxh)});
-  say(out, free_line("read", a.minh, a.maxh));
-  say(out, free_line("enter avh"));
-  read_or_die(input, {item(a.avh)});
-  say(out, free_line("read", a.avh));
-  say(out, free_line("number of maxima to plot (averaged)"));
-  read_or_die(input, {item(a.navg)});
-  say(out, free_line("read", a.navg));
+  say(out, textio::free_line("enter msignl"));
+  textio::read_or_die(input, {textio::item(a.msignl)});
+  say(out, textio::free_line("read", a.msignl));
+  say(out, textio::free_line("enter mscale"));
+  textio::read_or_die(input, {textio::item(a.mscale)});
+  say(out, textio::free_line("read", a.mscale));
+  say(out, textio::free_line("enter minh maxh"));
+  textio::read_or_die(input, {textio::item(a.minh), textio::item(a.maxh)});
+  say(out, textio::free_line("read", a.minh, a.maxh));
+  say(out, textio::free_line("enter avh"));
+  textio::read_or_die(input, {textio::item(a.avh)});
+  say(out, textio::free_line("read", a.avh));
+  say(out, textio::free_line("number of maxima to plot (averaged)"));
+  textio::read_or_die(input, {textio::item(a.navg)});
+  say(out, textio::free_line("read", a.navg));
   if (a.navg < 1) {
-    say(out, free_line("the number of maxima to average must be at least 1"));
+    say(out,
+        textio::free_line(
+            "the number of maxima to average must be at least 1"));
     return kRefused;
   }
   return kGoOn;
@@ -287,7 +299,7 @@ int sample_file(Extractor& ex,
     return kGoOn;
   }
   if (st == RsfStatus::kNotRsf) {
-    say(out, free_line(rsf_message(st)));
+    say(out, textio::free_line(rsf_message(st)));
     return 0;
   }
   const RsfHeader& h = ex.hdr;
@@ -299,10 +311,10 @@ int sample_file(Extractor& ex,
   int32_t* stamp = &ex.timearray[4 * static_cast<size_t>(it - 1)];
   stamp[0] = h.year, stamp[1] = h.day, stamp[2] = h.hour, stamp[3] = h.minute;
   if (h.hour == 0 && h.minute == 0) {
-    say(out, free_line("day ", h.day, "time index", it));
+    say(out, textio::free_line("day ", h.day, "time index", it));
     say(out,
-        fortran_format("(A3,I2,A1,I2,A1,I2)",
-                       {"...", h.mday, "/", h.month, "/", h.year}));
+        textio::fortran_format("(A3,I2,A1,I2,A1,I2)",
+                               {"...", h.mday, "/", h.month, "/", h.year}));
   }
 
   for (;;) {
@@ -314,25 +326,27 @@ int sample_file(Extractor& ex,
         st = next_header(c, ex.hdr);
         if (st == RsfStatus::kEndOfFile) return kGoOn;
         if (st == RsfStatus::kNotRsf) {
-          say(out, free_line(rsf_message(st)));
+          say(out, textio::free_line(rsf_message(st)));
           return 0;
         }
         continue;
       case RsfStatus::kBadHeights:
-        say(out, free_line(rsf_message(st), c.nhts));
+        say(out, textio::free_line(rsf_message(st), c.nhts));
         return 0;
       case RsfStatus::kTruncatedPadding:
         std::cerr << "ionoscan: " << ex.names[j] << ": " << rsf_message(st)
                   << '\n';
         return kInputError;
       default:  // a group cut short by the end of the file
-        say(out, free_line(rsf_message(st)));
+        say(out, textio::free_line(rsf_message(st)));
         return 0;
     }
     ex.nsum = ex.grp.nsum;
     if (!group_accepted(ex.grp.pol, ex.ans.polmode)) continue;
     if (ex.grp.nsum > ex.nhts_bins) {
-      say(out, free_line("ERROR: nsum .gt. nhts", ex.grp.nsum, ex.nhts_bins));
+      say(out,
+          textio::free_line(
+              "ERROR: nsum .gt. nhts", ex.grp.nsum, ex.nhts_bins));
       return 0;
     }
     add_group(ex, it);
@@ -358,7 +372,7 @@ int sample_all(Extractor& ex, std::ostream& out) {
 // height window), then the output.
 int finish(Extractor& ex, std::ostream& out) {
   if (ex.nsum > ex.hdr.nhts) {
-    say(out, free_line("ERROR: nsum .gt. nhts", ex.nsum, ex.hdr.nhts));
+    say(out, textio::free_line("ERROR: nsum .gt. nhts", ex.nsum, ex.hdr.nhts));
     return 0;
   }
   const Answers& a = ex.ans;
@@ -366,17 +380,17 @@ int finish(Extractor& ex, std::ostream& out) {
       window_indices(ex.hdr.h0, ex.hdr.hstep, ex.nsum, a.minh, a.maxh).size());
   if (a.nbands > 0 && (n < 2 || n < a.navg)) {
     say(out,
-        free_line("height window",
-                  a.minh,
-                  a.maxh,
-                  "holds",
-                  n,
-                  "heights; it needs at least 2 and at least",
-                  a.navg,
-                  "(the number of maxima to average)"));
+        textio::free_line("height window",
+                          a.minh,
+                          a.maxh,
+                          "holds",
+                          n,
+                          "heights; it needs at least 2 and at least",
+                          a.navg,
+                          "(the number of maxima to average)"));
     return kRefused;
   }
-  say(out, free_line("finished sampling"));
+  say(out, textio::free_line("finished sampling"));
   return plotmaxima(ex, out);
 }
 
@@ -413,7 +427,7 @@ void add_group(Extractor& ex, int32_t it) {
 
 int run_ionoscan(std::ostream& out) {
   Extractor ex;
-  LineSource input;
+  textio::LineSource input;
   int r = read_file_list(ex, input, out);
   if (r == kGoOn) r = find_range(ex, out);
   if (r == kGoOn) r = lay_grid(ex, input, out);
@@ -424,4 +438,4 @@ int run_ionoscan(std::ostream& out) {
   return r;
 }
 
-}  // namespace iono
+}  // namespace ionoscan

@@ -8,7 +8,7 @@
 
 #include "extractor.h"
 
-namespace iono {
+namespace ionoscan {
 
 // Whether a group of polarisation `pol` counts for `polmode` (1 X mode,
 // 2 O mode, 3 both): pol 0 never counts.
@@ -29,4 +29,4 @@ void add_group(Extractor& ex, int32_t it);
 // returns the exit status.
 int run_ionoscan(std::ostream& out);
 
-}  // namespace iono
+}  // namespace ionoscan

@@ -11,7 +11,7 @@
 #include "rsf.h"
 #include "timegrid.h"
 
-namespace iono {
+namespace ionoscan {
 
 // Longest time grid a run accepts; a longer one means a time step far too
 // small for the period of the soundings.
@@ -74,4 +74,4 @@ inline std::size_t bins_at(const Extractor& ex,
          (ih - 1);
 }
 
-}  // namespace iono
+}  // namespace ionoscan

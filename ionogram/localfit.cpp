@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-namespace iono {
+namespace ionoscan {
 
 void fit(std::span<const double> x,
          std::span<const double> y,
@@ -74,4 +74,4 @@ void localmaxima(std::span<const double> x,
   }
 }
 
-}  // namespace iono
+}  // namespace ionoscan

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <span>
 
-namespace iono {
+namespace ionoscan {
 
 // Least-squares line y = a + b x through the points (x(i), y(i)).
 // REQUIRES: x.size() == y.size() >= 1 and not all x equal.
@@ -25,4 +25,4 @@ void localmaxima(std::span<const double> x,
                  std::span<int32_t> flag,
                  double thresh);
 
-}  // namespace iono
+}  // namespace ionoscan

@@ -4,4 +4,4 @@
 
 #include "driver.h"
 
-int main() { return iono::run_ionoscan(std::cout); }
+int main() { return ionoscan::run_ionoscan(std::cout); }

@@ -12,7 +12,7 @@
 #include "series.h"
 #include "sort2.h"
 
-namespace iono {
+namespace ionoscan {
 
 double height_of(float h0, float hstep, int32_t i) {
   const float h = h0 + hstep * static_cast<float>(i - 1);
@@ -83,38 +83,41 @@ void band_maxima(const Extractor& ex,
 }
 
 std::string maxima_file_name(std::string_view logo, int32_t ib) {
-  const std::string num = fortran_format(ib <= 9 ? "(I1)" : "(I2)", {ib});
-  return std::string(trimmed(logo)) + "_maxima_" + std::string(trimmed(num)) +
-         ".dat";
+  const std::string num =
+      textio::fortran_format(ib <= 9 ? "(I1)" : "(I2)", {ib});
+  return std::string(textio::trimmed(logo)) + "_maxima_" +
+         std::string(textio::trimmed(num)) + ".dat";
 }
 
 int plotmaxima(const Extractor& ex, std::ostream& out) {
-  out << free_line("allocating array maxheights") << '\n';
-  out << free_line("allocated array maxheights") << '\n';
-  out << free_line("will plot maxima for ", ex.ans.nbands, " ranges") << '\n';
+  out << textio::free_line("allocating array maxheights") << '\n';
+  out << textio::free_line("allocated array maxheights") << '\n';
+  out << textio::free_line("will plot maxima for ", ex.ans.nbands, " ranges")
+      << '\n';
 
   const std::vector<int32_t> window = window_indices(
       ex.hdr.h0, ex.hdr.hstep, ex.nsum, ex.ans.minh, ex.ans.maxh);
-  std::vector<AtomicFile> files(ex.ans.nbands);
-  auto fail = [&](const AtomicFile& f) {
-    out << free_line("error writing " + f.path + ": " + f.error) << '\n';
-    for (AtomicFile& g : files) atomic_abort(g);
+  std::vector<textio::AtomicFile> files(ex.ans.nbands);
+  auto fail = [&](const textio::AtomicFile& f) {
+    out << textio::free_line("error writing " + f.path + ": " + f.error)
+        << '\n';
+    for (textio::AtomicFile& g : files) textio::atomic_abort(g);
     return 1;
   };
 
   std::vector<double> mean, sd;
   std::string text;
   for (int32_t ib = 1; ib <= ex.ans.nbands; ++ib) {
-    AtomicFile& f = files[ib - 1];
+    textio::AtomicFile& f = files[ib - 1];
     const std::string name = maxima_file_name(ex.ans.logo, ib);
-    if (!atomic_open(f, name)) return fail(f);
-    out << free_line("creating " + name) << '\n';
+    if (!textio::atomic_open(f, name)) return fail(f);
+    out << textio::free_line("creating " + name) << '\n';
 
     band_maxima(ex, ib, window, mean, sd);
     filter(3, mean);
     for (int32_t it = 1; it <= ex.ntimes; ++it) {
       const int32_t* t = &ex.timearray[4 * static_cast<size_t>(it - 1)];
-      SeriesRecord r;
+      textio::SeriesRecord r;
       r.year = t[0];
       r.day = t[1];
       r.hour = t[2];
@@ -124,17 +127,17 @@ int plotmaxima(const Extractor& ex, std::ostream& out) {
       r.value = mean[it - 1];
       r.sigma = sd[it - 1];
       r.timestep = ex.ans.dt;
-      text = format_series(r);
+      text = textio::format_series(r);
       text += '\n';
-      atomic_write(f, text);
+      textio::atomic_write(f, text);
     }
     if (f.failed) return fail(f);
   }
   // Every band is written: only now do the files replace their targets.
-  for (AtomicFile& f : files) {
-    if (!atomic_commit(f)) return fail(f);
+  for (textio::AtomicFile& f : files) {
+    if (!textio::atomic_commit(f)) return fail(f);
   }
   return 0;
 }
 
-}  // namespace iono
+}  // namespace ionoscan

@@ -12,7 +12,7 @@
 
 #include "extractor.h"
 
-namespace iono {
+namespace ionoscan {
 
 // Height of sample index i (1-based): h0 + hstep (i - 1) in 32-bit reals,
 // then widened.
@@ -47,4 +47,4 @@ std::string maxima_file_name(std::string_view logo, int32_t ib);
 // REQUIRES: the window checked as band_maxima requires.
 int plotmaxima(const Extractor& ex, std::ostream& out);
 
-}  // namespace iono
+}  // namespace ionoscan

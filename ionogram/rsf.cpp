@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-namespace iono {
+namespace ionoscan {
 
 std::optional<RsfLayout> rsf_layout(int32_t nhts) {
   switch (nhts) {
@@ -153,4 +153,4 @@ RsfStatus next_frgroup(RsfCursor& c, FrGroup& grp) {
   return st;
 }
 
-}  // namespace iono
+}  // namespace ionoscan

@@ -17,7 +17,7 @@
 #include <span>
 #include <string>
 
-namespace iono {
+namespace ionoscan {
 
 inline constexpr int kRsfBlockSize = 4096;
 inline constexpr int kRsfHeaderSize = 60;
@@ -165,4 +165,4 @@ RsfStatus next_header(RsfCursor& c, RsfHeader& hdr);
 // after a failure the cursor does not move.
 RsfStatus next_frgroup(RsfCursor& c, FrGroup& grp);
 
-}  // namespace iono
+}  // namespace ionoscan

@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 
-namespace iono {
+namespace ionoscan {
 
 bool is_directory(const std::string& path) {
   struct stat st {};
@@ -52,4 +52,4 @@ FileStatus read_file_bytes(const std::string& path,
   return status;
 }
 
-}  // namespace iono
+}  // namespace ionoscan

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace iono {
+namespace ionoscan {
 
 enum class FileStatus { kOk, kCannotOpen, kReadError };
 
@@ -28,4 +28,4 @@ inline FileStatus read_whole_file(const std::string& path,
   return read_file_bytes(path, SIZE_MAX, buf);
 }
 
-}  // namespace iono
+}  // namespace ionoscan

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-namespace iono {
+namespace ionoscan {
 
 // Sorts arr(1..n) ascending in place and applies the same permutation to
 // brr(1..n); arr and brr point at element 1. Not stable: both comparisons
@@ -65,4 +65,4 @@ inline void sort2(int32_t n, double* arr, int32_t* brr) {
 // Int32 keys with a carried int32 array.
 inline void isort(int32_t n, int32_t* ia, int32_t* ib) { heapsort2(n, ia, ib); }
 
-}  // namespace iono
+}  // namespace ionoscan

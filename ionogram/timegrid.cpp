@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <numeric>
 
-namespace iono {
+namespace ionoscan {
 
 namespace {
 
@@ -95,4 +95,4 @@ int32_t itime(const GridTime& start,
       .index[0];
 }
 
-}  // namespace iono
+}  // namespace ionoscan

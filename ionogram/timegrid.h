@@ -9,7 +9,7 @@
 #include <span>
 #include <vector>
 
-namespace iono {
+namespace ionoscan {
 
 // A time stamp as the headers give it; ordered year first.
 struct GridTime {
@@ -62,4 +62,4 @@ int32_t itime(const GridTime& start,
               const GridTime& t,
               int32_t max_steps);
 
-}  // namespace iono
+}  // namespace ionoscan

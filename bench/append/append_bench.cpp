@@ -29,7 +29,7 @@ std::string series(int n, int offset) {
   std::string text;
   for (int i = 0; i < n; ++i) {
     int t = offset + 10 * i;
-    iono::SeriesRecord r;
+    textio::SeriesRecord r;
     r.year = 20;
     r.day = 1 + t / 1440;
     r.hour = t / 60 % 24;
@@ -39,7 +39,7 @@ std::string series(int n, int offset) {
     r.sigma = 3.0 + (i % 13) / 7.0;
     r.timestep = 5;
     if (i % 97 == 50) r.year = r.day = 0;
-    text += iono::format_series(r);
+    text += textio::format_series(r);
     text += '\n';
   }
   return text;

@@ -70,7 +70,7 @@ void head(const fs::path& from, const fs::path& to, int n) {
 }
 
 bool generate(const fs::path& dir, int count, const fs::path& list) {
-  iono::SeriesPlan p;
+  rsfgen::SeriesPlan p;
   p.dir = (dir / "rsf").string();
   fs::create_directories(p.dir);
   p.count = count;
@@ -79,7 +79,7 @@ bool generate(const fs::path& dir, int count, const fs::path& list) {
   p.swing_km = 40;  // a daily swing of the layer
   std::string error;
   const auto start = std::chrono::steady_clock::now();
-  if (!iono::write_sounding_series(p, list.string(), error)) {
+  if (!rsfgen::write_sounding_series(p, list.string(), error)) {
     std::fprintf(stderr, "ionoscan_bench: %s\n", error.c_str());
     return false;
   }

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "run_program.h"
 #include "series.h"
 #include "tempdir.h"
 
@@ -53,19 +54,15 @@ class AppendProgram : public ::testing::Test {
   // Runs append in the folder with `answers` on standard input; `limits`
   // are shell commands run just before it (in a subshell).
   Outcome run(const std::string& answers, const std::string& limits = "") {
-    put(".answers", answers);
-    std::string cmd = "cd '" + dir_.path + "' && (" + limits + " exec '" +
-                      IONO_BIN_DIR "/append/append') < .answers > .out 2>&1";
-    int st = std::system(cmd.c_str());
-    Outcome r;
-    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
-    r.out = get(".out");
-    fs::remove(dir_.at(".answers"));
-    fs::remove(dir_.at(".out"));
-    return r;
+    testsupport::RunOptions opt;
+    opt.prelude = limits;
+    opt.merge_stderr = true;
+    const testsupport::RunResult r = testsupport::run_program(
+        dir_.path, testsupport::shell_quoted(IONO_APPEND_BIN), answers, opt);
+    return {r.status, r.out};
   }
 
-  iono::testdata::TempDir dir_{"append_test"};
+  testsupport::TempDir dir_{"append_test"};
 };
 
 TEST_F(AppendProgram,
@@ -219,8 +216,8 @@ TEST_F(AppendProgram, RealFieldsAreCarriedThroughBitForBit) {
   std::string line, why;
   for (int i = 0; i < 9; ++i) {
     ASSERT_TRUE(std::getline(out, line));
-    iono::SeriesRecord r;
-    ASSERT_TRUE(iono::parse_series_line(line, r, why)) << why;
+    textio::SeriesRecord r;
+    ASSERT_TRUE(textio::parse_series_line(line, r, why)) << why;
     EXPECT_EQ(r.minute, i);
     double minus = -values[i];
     float f = static_cast<float>(values[i]);

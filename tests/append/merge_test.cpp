@@ -14,7 +14,7 @@ namespace {
 
 using append::key_of;
 using append::merge_series;
-using iono::SeriesRecord;
+using textio::SeriesRecord;
 
 // The reference: the merge exactly as the program was first written.
 struct Plain {

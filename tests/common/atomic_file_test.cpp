@@ -21,19 +21,19 @@ std::string slurp(const fs::path& p) {
   return ss.str();
 }
 
-using iono::testdata::TempDir;
+using testsupport::TempDir;
 
 TEST(AtomicFile, CommitReplacesTheTargetAndKeepsItsPermissions) {
   TempDir d;
   fs::path p = d.at("series");
   { std::ofstream(p) << "old\n"; }
   chmod(p.c_str(), 0640);
-  iono::AtomicFile f;
-  ASSERT_TRUE(iono::atomic_open(f, p));
-  iono::atomic_write(f, "new 1\n");
+  textio::AtomicFile f;
+  ASSERT_TRUE(textio::atomic_open(f, p));
+  textio::atomic_write(f, "new 1\n");
   EXPECT_EQ(slurp(p), "old\n");  // nothing visible before the commit
-  iono::atomic_write(f, std::string(3 << 20, 'x'));
-  ASSERT_TRUE(iono::atomic_commit(f));
+  textio::atomic_write(f, std::string(3 << 20, 'x'));
+  ASSERT_TRUE(textio::atomic_commit(f));
   EXPECT_EQ(slurp(p).substr(0, 6), "new 1\n");
   EXPECT_EQ(fs::file_size(p), 6u + (3u << 20));
   struct stat st;
@@ -46,15 +46,15 @@ TEST(AtomicFile, AbortAndFailureLeaveTheTargetAsItWas) {
   TempDir d;
   fs::path p = d.at("series");
   { std::ofstream(p) << "old\n"; }
-  iono::AtomicFile f;
-  ASSERT_TRUE(iono::atomic_open(f, p));
-  iono::atomic_write(f, "new\n");
-  iono::atomic_abort(f);
+  textio::AtomicFile f;
+  ASSERT_TRUE(textio::atomic_open(f, p));
+  textio::atomic_write(f, "new\n");
+  textio::atomic_abort(f);
   EXPECT_EQ(slurp(p), "old\n");
   EXPECT_EQ(d.entries(), 1);
 
   std::string error;
-  EXPECT_FALSE(iono::write_file_atomic(d.at("no/such"), "x", error));
+  EXPECT_FALSE(textio::write_file_atomic(d.at("no/such"), "x", error));
   EXPECT_NE(error.find("no/such"), std::string::npos) << error;
 }
 

@@ -17,10 +17,10 @@
 
 namespace {
 
-using iono::FmtArg;
-using iono::fortran_format;
-using iono::testdata::cell_text;
-using iono::testdata::Json;
+using testsupport::cell_text;
+using testsupport::Json;
+using textio::FmtArg;
+using textio::fortran_format;
 
 // Holds the items of one case; string items point into `texts`.
 struct Items {
@@ -46,8 +46,8 @@ std::string mismatch(const std::string& id,
 }
 
 TEST(FortranFormatVectors, EveryFormatCaseMatches) {
-  auto t = iono::testdata::read_table(
-      iono::testdata::data_path("fortran-vectors/format_cases_visible.tsv"));
+  auto t = testsupport::read_table(
+      testsupport::data_path("fortran-vectors/format_cases_visible.tsv"));
   const size_t id = t.column("id"), desc = t.column("descriptor"),
                kind = t.column("kind"), value = t.column("value_hex_or_text"),
                expected = t.column("expected");
@@ -102,8 +102,8 @@ Items items_from_json(const Json& list) {
 }
 
 TEST(FortranFormatVectors, EveryRecordCaseMatches) {
-  auto t = iono::testdata::read_table(
-      iono::testdata::data_path("fortran-vectors/record_cases_visible.tsv"));
+  auto t = testsupport::read_table(
+      testsupport::data_path("fortran-vectors/record_cases_visible.tsv"));
   const size_t id = t.column("id"), format = t.column("format"),
                json = t.column("arguments_json"),
                expected = t.column("expected");
@@ -111,7 +111,7 @@ TEST(FortranFormatVectors, EveryRecordCaseMatches) {
   std::string failures;
   size_t failed = 0;
   for (const auto& row : t.rows) {
-    Items items = items_from_json(iono::testdata::parse_json(row[json]));
+    Items items = items_from_json(testsupport::parse_json(row[json]));
     std::string actual = fortran_format(row[format], items.args);
     std::string want = cell_text(row[expected]);
     if (actual != want) {
@@ -261,7 +261,7 @@ TEST(FortranFormatRecords, MalformedFormatsAndMismatchesThrow) {
                           "(A10,,I3)",
                           "('abc)",
                           "(I3 junk)"}) {
-    EXPECT_THROW(iono::parse_format(bad), std::invalid_argument) << bad;
+    EXPECT_THROW(textio::parse_format(bad), std::invalid_argument) << bad;
   }
   EXPECT_THROW(fortran_format("(I4)", {1.0}), std::invalid_argument);
   EXPECT_THROW(fortran_format("(F8.2)", {3}), std::invalid_argument);
@@ -270,9 +270,9 @@ TEST(FortranFormatRecords, MalformedFormatsAndMismatchesThrow) {
   EXPECT_THROW(fortran_format("('x')", {1}), std::invalid_argument);
   EXPECT_THROW(fortran_format("(I3,(/))", {1, 2}), std::invalid_argument);
   std::string out = "kept";
-  auto f = iono::parse_format("(I3,F8.2)");
+  auto f = textio::parse_format("(I3,F8.2)");
   std::vector<FmtArg> args = {1, 2};
-  EXPECT_THROW(iono::format_into(out, f, args), std::invalid_argument);
+  EXPECT_THROW(textio::format_into(out, f, args), std::invalid_argument);
   EXPECT_EQ(out, "kept");
 }
 

@@ -17,7 +17,7 @@
 
 namespace {
 
-using iono::testdata::Json;
+using testsupport::Json;
 
 // One variable of a case, with two distinct starting values so that an
 // unchanged variable is recognised.
@@ -28,12 +28,12 @@ struct Var {
   float f = 0;
   bool l = false;
   std::string c;
-  iono::Item item() {
-    if (type == "i4") return iono::item(i);
-    if (type == "r8") return iono::item(d);
-    if (type == "r4") return iono::item(f);
-    if (type == "l") return iono::item(l);
-    return iono::item(c, std::stoi(type.substr(1)));
+  textio::Item item() {
+    if (type == "i4") return textio::item(i);
+    if (type == "r8") return textio::item(d);
+    if (type == "r4") return textio::item(f);
+    if (type == "l") return textio::item(l);
+    return textio::item(c, std::stoi(type.substr(1)));
   }
   void init(int variant) {
     i = variant ? -777 : 777;
@@ -81,7 +81,7 @@ std::string check(const Var& v, const Json& want, int variant) {
                                          want.text.c_str(), nullptr));
     return same ? "" : "got " + std::to_string(got) + " expected " + want.text;
   }
-  std::string text(iono::trimmed(v.c));
+  std::string text(textio::trimmed(v.c));
   std::string expected = want.text;
   if (want.kind == Json::Kind::kObject) {  // {"hex": ...}
     const std::string& hex = want.members[0].second.text;
@@ -89,7 +89,7 @@ std::string check(const Var& v, const Json& want, int variant) {
     for (size_t k = 0; k + 1 < hex.size(); k += 2) {
       expected += char(std::stoi(hex.substr(k, 2), nullptr, 16));
     }
-    expected = std::string(iono::trimmed(expected));
+    expected = std::string(textio::trimmed(expected));
   }
   return text == expected
              ? ""
@@ -97,19 +97,19 @@ std::string check(const Var& v, const Json& want, int variant) {
 }
 
 TEST(FreeformRead, EveryReferenceCaseGivesTheReferenceResult) {
-  auto rows = iono::testdata::read_table(
+  auto rows = testsupport::read_table(
                   IONO_TEST_DATA "/fortran-vectors/listin_cases_visible.tsv")
                   .rows;
   ASSERT_GT(rows.size(), 100u);
   int failures = 0;
   for (const auto& row : rows) {
     ASSERT_GE(row.size(), 4u);
-    const std::string input = iono::testdata::cell_text(row[1]);
-    Json reads = iono::testdata::parse_json(row[2]);
-    Json expected = iono::testdata::parse_json(row[3]);
+    const std::string input = testsupport::cell_text(row[1]);
+    Json reads = testsupport::parse_json(row[2]);
+    Json expected = testsupport::parse_json(row[3]);
     for (int variant = 0; variant < 2; ++variant) {
       std::istringstream in(input);
-      iono::LineSource src;
+      textio::LineSource src;
       src.in = &in;
       src.name = "case";
       std::string problem;
@@ -120,20 +120,20 @@ TEST(FreeformRead, EveryReferenceCaseGivesTheReferenceResult) {
           v.type = t.text;
           vars.push_back(v);
         }
-        std::vector<iono::Item> items;
+        std::vector<textio::Item> items;
         for (auto& v : vars) v.init(variant);
         for (auto& v : vars) items.push_back(v.item());
-        iono::ReadResult res = iono::read_list(src, items);
+        textio::ReadResult res = textio::read_list(src, items);
         const Json& want = expected.items[r];
         if (want.kind == Json::Kind::kString) {
-          auto st = want.text == "EOF" ? iono::ReadStatus::kEof
-                                       : iono::ReadStatus::kError;
+          auto st = want.text == "EOF" ? textio::ReadStatus::kEof
+                                       : textio::ReadStatus::kError;
           if (res.status != st)
             problem =
                 "read " + std::to_string(r + 1) + ": expected " + want.text;
           break;
         }
-        if (res.status != iono::ReadStatus::kOk) {
+        if (res.status != textio::ReadStatus::kOk) {
           problem = "read " + std::to_string(r + 1) + " failed: " + res.message;
           break;
         }
@@ -154,43 +154,43 @@ TEST(FreeformRead, EveryReferenceCaseGivesTheReferenceResult) {
   EXPECT_EQ(failures, 0);
 }
 
-iono::ReadResult read_text(const std::string& text,
-                           std::initializer_list<iono::Item> items,
-                           int skip_reads = 0) {
+textio::ReadResult read_text(const std::string& text,
+                             std::initializer_list<textio::Item> items,
+                             int skip_reads = 0) {
   static std::istringstream in;
   in.clear();
   in.str(text);
-  static iono::LineSource src;
+  static textio::LineSource src;
   src.in = &in;
   src.name = "standard input";
   src.lineno = 0;
-  for (int k = 0; k < skip_reads; ++k) iono::read_list(src, {});
-  return iono::read_list(src, items);
+  for (int k = 0; k < skip_reads; ++k) textio::read_list(src, {});
+  return textio::read_list(src, items);
 }
 
 TEST(FreeformRead, DiagnosticsNameSourceLineTextAndType) {
   int32_t a = 0, b = 0;
   double x = 0;
   std::string s;
-  auto r = read_text("1\n2\n7 abc\n", {iono::item(a), iono::item(b)}, 2);
-  EXPECT_EQ(r.status, iono::ReadStatus::kError);
+  auto r = read_text("1\n2\n7 abc\n", {textio::item(a), textio::item(b)}, 2);
+  EXPECT_EQ(r.status, textio::ReadStatus::kError);
   EXPECT_NE(r.message.find("standard input, line 3"), std::string::npos)
       << r.message;
   EXPECT_NE(r.message.find("\"abc\""), std::string::npos) << r.message;
   EXPECT_NE(r.message.find("integer"), std::string::npos) << r.message;
   EXPECT_EQ(a, 7);  // items before the failure keep their values
 
-  r = read_text("1.5\n", {iono::item(a)});
-  EXPECT_EQ(r.status, iono::ReadStatus::kError);
+  r = read_text("1.5\n", {textio::item(a)});
+  EXPECT_EQ(r.status, textio::ReadStatus::kError);
   EXPECT_NE(r.message.find("\"1.5\""), std::string::npos) << r.message;
 
-  r = read_text("3\n", {iono::item(a), iono::item(x)});
-  EXPECT_EQ(r.status, iono::ReadStatus::kEof);
+  r = read_text("3\n", {textio::item(a), textio::item(x)});
+  EXPECT_EQ(r.status, textio::ReadStatus::kEof);
   EXPECT_NE(r.message.find("input ends"), std::string::npos) << r.message;
   EXPECT_NE(r.message.find("real"), std::string::npos) << r.message;
 
-  r = read_text("'data.txt'x 5\n", {iono::item(s, 20), iono::item(a)});
-  EXPECT_EQ(r.status, iono::ReadStatus::kError);
+  r = read_text("'data.txt'x 5\n", {textio::item(s, 20), textio::item(a)});
+  EXPECT_EQ(r.status, textio::ReadStatus::kError);
   EXPECT_NE(r.message.find("'data.txt'x"), std::string::npos) << r.message;
 }
 
@@ -199,10 +199,10 @@ TEST(FreeformRead, ReadOrDieExitsWithStatus2) {
       {
         int32_t a = 0;
         std::istringstream in("one\n");
-        iono::LineSource src;
+        textio::LineSource src;
         src.in = &in;
         src.name = "answers";
-        iono::read_or_die(src, {iono::item(a)});
+        textio::read_or_die(src, {textio::item(a)});
       },
       testing::ExitedWithCode(2),
       "answers, line 1: cannot read \"one\" as an integer");
@@ -210,15 +210,15 @@ TEST(FreeformRead, ReadOrDieExitsWithStatus2) {
 
 TEST(FreeformRead, WholeLineReadKeepsBlanksAndCutsToLength) {
   std::istringstream in("  a b, c/d  \n0123456789\n");
-  iono::LineSource src;
+  textio::LineSource src;
   src.in = &in;
   src.name = "list";
   std::string s;
-  ASSERT_EQ(iono::read_line(src, s, 20).status, iono::ReadStatus::kOk);
+  ASSERT_EQ(textio::read_line(src, s, 20).status, textio::ReadStatus::kOk);
   EXPECT_EQ(s, "  a b, c/d          ");
-  ASSERT_EQ(iono::read_line(src, s, 4).status, iono::ReadStatus::kOk);
+  ASSERT_EQ(textio::read_line(src, s, 4).status, textio::ReadStatus::kOk);
   EXPECT_EQ(s, "0123");
-  EXPECT_EQ(iono::read_line(src, s, 4).status, iono::ReadStatus::kEof);
+  EXPECT_EQ(textio::read_line(src, s, 4).status, textio::ReadStatus::kEof);
 }
 
 }  // namespace
@@ -235,7 +235,7 @@ TEST(FreeformRead, ArbitraryInputNeverCrashes) {
     int n = int(g() % 24);
     for (int c = 0; c < n; ++c) text += alphabet[g() % alphabet.size()];
     std::istringstream in(text);
-    iono::LineSource src;
+    textio::LineSource src;
     src.in = &in;
     src.name = "random";
     int32_t i = 0;
@@ -244,13 +244,13 @@ TEST(FreeformRead, ArbitraryInputNeverCrashes) {
     bool l = false;
     std::string s(5, ' ');
     for (int r = 0; r < 3; ++r) {
-      auto res = iono::read_list(src,
-                                 {iono::item(i),
-                                  iono::item(s, 5),
-                                  iono::item(d),
-                                  iono::item(l),
-                                  iono::item(f)});
-      if (res.status != iono::ReadStatus::kOk) {
+      auto res = textio::read_list(src,
+                                   {textio::item(i),
+                                    textio::item(s, 5),
+                                    textio::item(d),
+                                    textio::item(l),
+                                    textio::item(f)});
+      if (res.status != textio::ReadStatus::kOk) {
         ASSERT_NE(res.message.find("random"), std::string::npos);
         break;
       }
@@ -265,18 +265,19 @@ namespace {
 
 TEST(FreeformRead, RepeatedNullsTakeTheCommaAfterThem) {
   std::istringstream in("1*,7\n2* ,7\n");
-  iono::LineSource src;
+  textio::LineSource src;
   src.in = &in;
   src.name = "answers";
   int32_t a = -1, b = -1, c = -1;
-  ASSERT_EQ(iono::read_list(src, {iono::item(a), iono::item(b)}).status,
-            iono::ReadStatus::kOk);
+  ASSERT_EQ(textio::read_list(src, {textio::item(a), textio::item(b)}).status,
+            textio::ReadStatus::kOk);
   EXPECT_EQ(a, -1);
   EXPECT_EQ(b, 7);
   a = b = -1;
-  ASSERT_EQ(iono::read_list(src, {iono::item(a), iono::item(b), iono::item(c)})
+  ASSERT_EQ(textio::read_list(
+                src, {textio::item(a), textio::item(b), textio::item(c)})
                 .status,
-            iono::ReadStatus::kOk);
+            textio::ReadStatus::kOk);
   EXPECT_EQ(a, -1);
   EXPECT_EQ(b, -1);
   EXPECT_EQ(c, 7);

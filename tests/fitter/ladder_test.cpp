@@ -97,7 +97,7 @@ TEST(Exchange, SwapKeepsTheLevelTableAPermutation) {
   EXPECT_FALSE(bad_pair(3, 0, 4));
 }
 
-using iono::testdata::TempDir;
+using testsupport::TempDir;
 
 Ending dialogue(const std::string& answers,
                 int32_t mpisize,
@@ -105,7 +105,7 @@ Ending dialogue(const std::string& answers,
                 RunConfig& c,
                 std::string& printed) {
   std::istringstream text(answers);
-  iono::LineSource in;
+  textio::LineSource in;
   in.in = &text;
   in.name = "standard input";
   std::ostringstream out;

@@ -9,7 +9,7 @@
 
 #include "driver.h"
 
-namespace iono {
+namespace ionoscan {
 namespace {
 
 TEST(Filter, RunningMeanOverSevenStepsCutAtTheEnds) {
@@ -113,4 +113,4 @@ TEST(Sampling, GainFactorInThreeDecibelSteps) {
 }
 
 }  // namespace
-}  // namespace iono
+}  // namespace ionoscan

@@ -1,25 +1,12 @@
 // Support for the tests that run the ionoscan program.
 #include "scan_run.h"
 
-#include <sys/wait.h>
-
-#include <cstdlib>
 #include <fstream>
-#include <sstream>
 #include <stdexcept>
 
-namespace iono::testing {
+#include "run_program.h"
 
-namespace {
-
-std::string slurp(const fs::path& p) {
-  std::ifstream f(p, std::ios::binary);
-  std::ostringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
-
-}  // namespace
+namespace ionoscan::testing {
 
 std::string input_text(const ScanAnswers& a) {
   std::string t = a.logo + "\n" + a.list + "\n" + a.dt + "\n" +
@@ -54,26 +41,19 @@ void ScanDir::answers(const ScanAnswers& a,
 }
 
 ScanResult ScanDir::run() const {
-  const std::string cmd = "cd '" + dir.string() +
-                          "' && '" IONO_BIN_DIR
-                          "/ionogram/ionoscan' >stdout.txt 2>stderr.txt";
-  const int w = std::system(cmd.c_str());
-  ScanResult r;
-  r.status = WIFEXITED(w) ? WEXITSTATUS(w) : 128 + WTERMSIG(w);
-  r.out = slurp(at("stdout.txt"));
-  r.err = slurp(at("stderr.txt"));
-  fs::remove(at("stdout.txt"));
-  fs::remove(at("stderr.txt"));
-  return r;
+  const testsupport::RunResult r = testsupport::run_program(
+      dir.string(), testsupport::shell_quoted(IONO_IONOSCAN_BIN), "");
+  return {r.status, r.out, r.err};
 }
 
-std::vector<SeriesRecord> ScanDir::maxima(const std::string& name) const {
-  std::vector<SeriesRecord> recs;
+std::vector<textio::SeriesRecord> ScanDir::maxima(
+    const std::string& name) const {
+  std::vector<textio::SeriesRecord> recs;
   std::ifstream f(at(name));
   std::string line, why;
   while (std::getline(f, line)) {
-    SeriesRecord r;
-    if (!parse_series_line(line, r, why)) {
+    textio::SeriesRecord r;
+    if (!textio::parse_series_line(line, r, why)) {
       throw std::runtime_error(name + ": bad record: " + line + ": " + why);
     }
     recs.push_back(r);
@@ -105,4 +85,4 @@ GenSounding layer_sounding(int32_t year,
   return s;
 }
 
-}  // namespace iono::testing
+}  // namespace ionoscan::testing

@@ -11,9 +11,10 @@
 #include "series.h"
 #include "tempdir.h"
 
-namespace iono::testing {
+namespace ionoscan::testing {
 
 namespace fs = std::filesystem;
+using namespace rsfgen;
 
 // The answers of "input", with defaults that suit most runs.
 struct ScanAnswers {
@@ -39,7 +40,7 @@ struct ScanResult {
 
 // A temporary directory, removed with the object.
 struct ScanDir {
-  iono::testdata::TempDir tmp{"ionoscan"};
+  testsupport::TempDir tmp{"ionoscan"};
   fs::path dir = tmp.path;
 
   fs::path at(const std::string& name) const { return dir / name; }
@@ -54,7 +55,7 @@ struct ScanDir {
   // Runs ionoscan here.
   ScanResult run() const;
   // The records of a "_maxima_" file.
-  std::vector<SeriesRecord> maxima(const std::string& name) const;
+  std::vector<textio::SeriesRecord> maxima(const std::string& name) const;
   // Names of the files here whose name holds "_maxima_".
   std::vector<std::string> maxima_files() const;
 };
@@ -68,4 +69,4 @@ GenSounding layer_sounding(int32_t year,
                            double height_km,
                            int32_t amplitude = 31);
 
-}  // namespace iono::testing
+}  // namespace ionoscan::testing

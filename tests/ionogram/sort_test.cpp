@@ -9,7 +9,7 @@
 
 #include "sort2.h"
 
-namespace iono {
+namespace ionoscan {
 namespace {
 
 TEST(Sort2, AllKeysEqualMoveTheFirstIndexToTheEnd) {
@@ -74,4 +74,4 @@ TEST(Sort2, SortsAnyKeysAndCarriesTheirIndices) {
 }
 
 }  // namespace
-}  // namespace iono
+}  // namespace ionoscan

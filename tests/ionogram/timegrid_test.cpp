@@ -7,7 +7,7 @@
 #include <cmath>
 #include <random>
 
-namespace iono {
+namespace ionoscan {
 namespace {
 
 // The walk as the extractor describes it, from the start for one time,
@@ -129,4 +129,4 @@ TEST(TimeGrid, SingleWalkAgreesWithAWalkPerTimeOnRandomGrids) {
 }
 
 }  // namespace
-}  // namespace iono
+}  // namespace ionoscan

@@ -11,7 +11,7 @@
 #include <stdexcept>
 #include <string>
 
-namespace iono::testdata {
+namespace testsupport {
 
 struct TempDir {
   std::string path;
@@ -56,4 +56,4 @@ struct TempDir {
   }
 };
 
-}  // namespace iono::testdata
+}  // namespace testsupport

@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-namespace iono::testdata {
+namespace testsupport {
 
 // Decodes one cell: a |...| cell loses its bars and has its escapes
 // resolved; any other cell is returned as it is.
@@ -302,4 +302,4 @@ inline std::string data_path(std::string_view relative) {
   return std::string(IONO_TEST_DATA) + "/" + std::string(relative);
 }
 
-}  // namespace iono::testdata
+}  // namespace testsupport

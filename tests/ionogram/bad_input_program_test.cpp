@@ -6,7 +6,7 @@
 
 #include "scan_run.h"
 
-namespace iono::testing {
+namespace ionoscan::testing {
 namespace {
 
 bool has(const std::string& text, const std::string& part) {
@@ -268,7 +268,7 @@ TEST(IonoscanBadInput, ShortFirstHeaderEndsSamplingButKeepsWhatWasSampled) {
   const auto recs = f.d.maxima("run_maxima_1.dat");
   ASSERT_EQ(recs.size(), 3u);
   EXPECT_EQ(recs[0].minute, 0);
-  EXPECT_TRUE(is_empty(recs[2]));  // c.rsf was never sampled
+  EXPECT_TRUE(textio::is_empty(recs[2]));  // c.rsf was never sampled
   EXPECT_TRUE(has(r.err, "short.rsf: 59 bytes, no whole header")) << r.err;
 
   // No whole header anywhere: nothing to lay a grid on.
@@ -304,4 +304,4 @@ TEST(IonoscanBadInput, UnwritableOutputIsReportedWithNonZeroStatus) {
 }
 
 }  // namespace
-}  // namespace iono::testing
+}  // namespace ionoscan::testing

@@ -4,7 +4,7 @@
 
 #include "scan_run.h"
 
-namespace iono::testing {
+namespace ionoscan::testing {
 namespace {
 
 TEST(IonoscanRun, LayerAtKnownHeightGivesThatHeightAndTheWholeDialogue) {
@@ -219,7 +219,7 @@ TEST(IonoscanRun, GapsInTimeGetEmptyLinesAndTheSmoothingSpansThem) {
   const int minutes[5] = {0, 15, 0, 0, 0};
   const bool empty[5] = {false, false, true, true, false};
   for (int i = 0; i < 5; ++i) {
-    EXPECT_EQ(is_empty(recs[i]), empty[i]) << i;
+    EXPECT_EQ(textio::is_empty(recs[i]), empty[i]) << i;
     EXPECT_EQ(recs[i].minute, minutes[i]) << i;
     EXPECT_EQ(recs[i].hours, 0.25 * i);
   }
@@ -285,4 +285,4 @@ TEST(IonoscanRun, AnExistingMaximaFileIsReplacedWhole) {
 }
 
 }  // namespace
-}  // namespace iono::testing
+}  // namespace ionoscan::testing

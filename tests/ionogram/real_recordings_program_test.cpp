@@ -14,7 +14,7 @@
 #include "rsf.h"
 #include "scan_run.h"
 
-namespace iono::testing {
+namespace ionoscan::testing {
 namespace {
 
 // The folder of recordings, or empty when there is none.
@@ -161,4 +161,4 @@ TEST(RealRecordings, TwoNightSoundingsGiveTheReferenceSeries) {
 }
 
 }  // namespace
-}  // namespace iono::testing
+}  // namespace ionoscan::testing

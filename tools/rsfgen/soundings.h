@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-namespace iono {
+namespace rsfgen {
 
 struct SeriesPlan {
   std::string dir = ".";       // where the files go (must exist)
@@ -34,4 +34,4 @@ bool write_sounding_series(const SeriesPlan& plan,
                            const std::string& list_path,
                            std::string& error);
 
-}  // namespace iono
+}  // namespace rsfgen

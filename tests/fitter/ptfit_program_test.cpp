@@ -271,7 +271,6 @@ void expect_early_end(const Outcome& o,
                       const std::string& message,
                       int copies = 1) {
   EXPECT_EQ(o.status, status) << o.out << o.err;
-  EXPECT_LT(o.seconds, 30.0);
   const std::vector<std::string> lines = o.lines();
   EXPECT_EQ(std::count(lines.begin(), lines.end(), message), copies) << o.out;
   EXPECT_EQ(o.out.find("initializing parameter details"), std::string::npos);
@@ -343,7 +342,6 @@ TEST(PtfitRun, LadderCountThatDoesNotDivideTheProcesses) {
   for (const char* clones : {"T 3", "T 0", "T -2"}) {
     const Outcome o = run_ptfit(dir, 4, answers(config("T 1 2.0", clones)));
     EXPECT_EQ(o.status, 0) << clones;
-    EXPECT_LT(o.seconds, 30.0);
     const std::vector<std::string> lines = o.lines();
     EXPECT_EQ(std::count(lines.begin(),
                          lines.end(),

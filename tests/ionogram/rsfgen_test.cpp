@@ -13,8 +13,10 @@
 
 #include "rsf.h"
 
-namespace iono {
+namespace ionoscan {
 namespace {
+
+using namespace rsfgen;
 
 // Most frequent amplitude by plain counting, the smaller one on a tie.
 float reference_mps(const std::vector<int32_t>& amp, int32_t nsum) {
@@ -206,4 +208,4 @@ TEST(RsfGen, WriteRsfWritesTheEncodedBytes) {
 }
 
 }  // namespace
-}  // namespace iono
+}  // namespace ionoscan

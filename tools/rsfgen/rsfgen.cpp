@@ -7,7 +7,10 @@
 
 #include "rsf.h"
 
-namespace iono {
+namespace rsfgen {
+
+// Written in the layout that ionoscan's decoders read.
+using namespace ionoscan;
 
 namespace {
 
@@ -171,4 +174,4 @@ bool write_rsf(const std::string& path,
   return true;
 }
 
-}  // namespace iono
+}  // namespace rsfgen

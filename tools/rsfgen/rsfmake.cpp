@@ -9,7 +9,7 @@
 #include "soundings.h"
 
 int main(int argc, char** argv) {
-  iono::SeriesPlan p;
+  rsfgen::SeriesPlan p;
   std::string list = "list";
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -65,7 +65,7 @@ int main(int argc, char** argv) {
     }
   }
   std::string error;
-  if (!iono::write_sounding_series(p, list, error)) {
+  if (!rsfgen::write_sounding_series(p, list, error)) {
     std::fprintf(stderr, "rsfmake: %s\n", error.c_str());
     return 1;
   }

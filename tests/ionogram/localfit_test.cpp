@@ -8,7 +8,7 @@
 #include <random>
 #include <vector>
 
-namespace iono {
+namespace ionoscan {
 namespace {
 
 TEST(Fit, LineThroughThreeCollinearPoints) {
@@ -139,4 +139,4 @@ TEST(LocalMaxima, AgreesBitForBitWithThePlainDefinition) {
 }
 
 }  // namespace
-}  // namespace iono
+}  // namespace ionoscan

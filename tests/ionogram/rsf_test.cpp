@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-namespace iono {
+namespace ionoscan {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
@@ -337,4 +337,4 @@ TEST(RsfCursor, UnknownHeightCountStopsTheFirstGroup) {
 }
 
 }  // namespace
-}  // namespace iono
+}  // namespace ionoscan

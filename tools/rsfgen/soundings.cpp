@@ -10,7 +10,10 @@
 #include "rsf.h"
 #include "rsfgen.h"
 
-namespace iono {
+namespace rsfgen {
+
+// Written in the layout that ionoscan's decoders read.
+using namespace ionoscan;
 
 bool write_sounding_series(const SeriesPlan& plan,
                            const std::string& list_path,
@@ -69,4 +72,4 @@ bool write_sounding_series(const SeriesPlan& plan,
   return true;
 }
 
-}  // namespace iono
+}  // namespace rsfgen

@@ -22,7 +22,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-using iono::testdata::TempDir;
+using testsupport::TempDir;
 
 struct Rec {
   int32_t year, day, hour, minute;
@@ -34,7 +34,7 @@ struct Rec {
 void write_series(const std::string& path, const std::vector<Rec>& recs) {
   std::ofstream f(path);
   for (const Rec& r : recs) {
-    iono::SeriesRecord s;
+    textio::SeriesRecord s;
     s.year = r.year;
     s.day = r.day;
     s.hour = r.hour;
@@ -43,7 +43,7 @@ void write_series(const std::string& path, const std::vector<Rec>& recs) {
     s.value = r.value;
     s.sigma = r.sigma;
     s.timestep = r.timestep;
-    f << iono::format_series(s) << '\n';
+    f << textio::format_series(s) << '\n';
   }
 }
 
@@ -56,7 +56,7 @@ struct Dialogue {
 
 Dialogue run_readdata(const std::string& answers) {
   std::istringstream iss(answers);
-  iono::LineSource src;
+  textio::LineSource src;
   src.in = &iss;
   src.name = "standard input";
   Dialogue r;
@@ -118,9 +118,9 @@ TEST(ReadData, DialogueSelectionAndStoredPointsPrintExactly) {
       dir +
       "data.dat\n"
       " read  3  simulation data:\n" +
-      iono::free_line(0.0, 11.0, 2.0) + "\n" +
-      iono::free_line(0.25, 12.0, 3.0) + "\n" +
-      iono::free_line(0.75, 13.0, 0.0) + "\n" + " exiting readdata\n";
+      textio::free_line(0.0, 11.0, 2.0) + "\n" +
+      textio::free_line(0.25, 12.0, 3.0) + "\n" +
+      textio::free_line(0.75, 13.0, 0.0) + "\n" + " exiting readdata\n";
   EXPECT_EQ(r.out, want);
   EXPECT_EQ(r.d.modeltype, 2);
   EXPECT_EQ(r.d.ndata, 3);

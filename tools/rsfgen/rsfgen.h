@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace iono {
+namespace rsfgen {
 
 // One frequency group as it is to be written.
 struct GenGroup {
@@ -72,4 +72,4 @@ bool write_rsf(const std::string& path,
                const GenSounding& s,
                std::string& error);
 
-}  // namespace iono
+}  // namespace rsfgen
