@@ -12,12 +12,11 @@
 
 #include "freeform_out.h"
 #include "series.h"
+#include "stepgrid.h"
 
 namespace ptfit {
 
 namespace {
-
-int32_t year_length(int32_t year) { return year % 4 == 0 ? 366 : 365; }
 
 enum class Next { kRecord, kEnd, kBad };
 
@@ -146,7 +145,7 @@ ReadDataResult readdata(Global& g,
   out << free_line("Will look for the range:") << '\n';
   out << free_line(w.year1, w.day1, w.hour1, w.minute1) << '\n';
   out << free_line(d.year2, d.day2, d.hour2, d.minute2) << '\n';
-  w.ly = year_length(w.year1);
+  w.ly = textio::year_length(w.year1);
 
   const std::string file_name = dir + std::string(trimmed(d.datafiles));
   textio::LineSource file;
@@ -220,11 +219,10 @@ ReadDataResult readdata(Global& g,
 
 namespace {
 
-// The step count's running time: the grid point (y, d, h, m), held in
-// single precision, the length of its year and its step number.
+// The step count's running time: a point of the series grid and its step
+// number.
 struct Walk {
-  float y, d, h, m;
-  int32_t ly;
+  textio::GridPoint p;
   int64_t count;
 };
 
@@ -238,10 +236,10 @@ Found walk_step(Walk& w,
                 int32_t day,
                 int32_t hour,
                 int32_t minute) {
-  const int32_t ry = static_cast<int32_t>(w.y);
-  const int32_t rd = static_cast<int32_t>(w.d);
-  const int32_t rh = static_cast<int32_t>(w.h);
-  const int32_t rm = static_cast<int32_t>(w.m);
+  const int32_t ry = static_cast<int32_t>(w.p.year);
+  const int32_t rd = static_cast<int32_t>(w.p.day);
+  const int32_t rh = static_cast<int32_t>(w.p.hour);
+  const int32_t rm = static_cast<int32_t>(w.p.minute);
   if (ry == year && rd == day && rh == hour && rm == minute) {
     return Found::kMet;
   }
@@ -252,22 +250,8 @@ Found walk_step(Walk& w,
       (ry == year &&
        (rd > day || (rd == day && (rh > hour || (rh == hour && rm > minute)))));
   if (passed) return Found::kPassed;
-  const float next = w.m + ts;
-  if (next == w.m) return Found::kStall;  // too small to advance the clock
-  w.m = next;
-  if (w.m > 60.0f - ts) {  // the grid restarts at minute 0 after each hour
-    w.m = 0.0f;
-    w.h = w.h + 1.0f;
-  }
-  if (w.h > 23.0f) {
-    w.h = 0.0f;
-    w.d = w.d + 1.0f;
-  }
-  if (w.d > static_cast<float>(w.ly)) {
-    w.d = 1.0f;
-    w.y = w.y + 1.0f;
-    w.ly = year_length(static_cast<int32_t>(w.y));
-  }
+  if (w.p.minute + ts == w.p.minute) return Found::kStall;  // too small a step
+  textio::grid_advance(w.p, ts);
   w.count = w.count + 1;
   return Found::kNext;
 }
@@ -277,12 +261,7 @@ constexpr int64_t kMaxCount = std::numeric_limits<int32_t>::max();
 bool valid_step(float ts) { return ts > 0 && std::isfinite(ts); }
 
 Walk walk_start(const TimeGrid& g) {
-  return {static_cast<float>(g.year1),
-          static_cast<float>(g.day1),
-          static_cast<float>(g.hour1),
-          static_cast<float>(g.minute1),
-          year_length(g.year1),
-          1};
+  return {textio::grid_start(g.year1, g.day1, g.hour1, g.minute1), 1};
 }
 
 // Walks step by step until the target is met (its step number), passed or
@@ -295,10 +274,10 @@ int64_t walk_until(Walk& w,
                    int32_t hour,
                    int32_t minute,
                    bool stop_at_hour_start) {
-  const float h0 = w.h, d0 = w.d, y0 = w.y;
+  const float h0 = w.p.hour, d0 = w.p.day, y0 = w.p.year;
   while (w.count < kMaxCount) {
-    if (stop_at_hour_start && w.m == 0.0f &&
-        (w.h != h0 || w.d != d0 || w.y != y0)) {
+    if (stop_at_hour_start && w.p.minute == 0.0f &&
+        (w.p.hour != h0 || w.p.day != d0 || w.p.year != y0)) {
       return -1;
     }
     switch (walk_step(w, ts, year, day, hour, minute)) {
@@ -318,17 +297,17 @@ int64_t walk_until(Walk& w,
 
 int32_t itime_plain(
     TimeGrid& g, int32_t year, int32_t day, int32_t hour, int32_t minute) {
-  g.ly = year_length(g.year1);
+  g.ly = textio::year_length(g.year1);
   if (!valid_step(g.timestep)) return 0;
   Walk w = walk_start(g);
   const int64_t n = walk_until(w, g.timestep, year, day, hour, minute, false);
-  g.ly = w.ly;
+  g.ly = w.p.ly;
   return static_cast<int32_t>(n);
 }
 
 int32_t itime(
     TimeGrid& g, int32_t year, int32_t day, int32_t hour, int32_t minute) {
-  g.ly = year_length(g.year1);
+  g.ly = textio::year_length(g.year1);
   const float ts = g.timestep;
   if (!valid_step(ts)) return 0;
   // Every hour after the first has the same minutes (0, ts, 2 ts, ...), so
@@ -338,7 +317,7 @@ int32_t itime(
   Walk w = walk_start(g);
   int64_t n = walk_until(w, ts, year, day, hour, minute, true);
   if (n >= 0) {
-    g.ly = w.ly;
+    g.ly = w.p.ly;
     return static_cast<int32_t>(n);
   }
   int64_t k = 1;  // grid points in an hour from minute 0
@@ -350,23 +329,24 @@ int32_t itime(
     m = next;
     if (m > 60.0f - ts) break;
   }
-  int32_t y = static_cast<int32_t>(w.y), d = static_cast<int32_t>(w.d),
-          h = static_cast<int32_t>(w.h);
+  int32_t y = static_cast<int32_t>(w.p.year), d = static_cast<int32_t>(w.p.day),
+          h = static_cast<int32_t>(w.p.hour);
+  int32_t& ly = w.p.ly;
   auto before = [&](int32_t ty, int32_t td, int32_t th) {
     return ty < year || (ty == year && (td < day || (td == day && th < hour)));
   };
   while (w.count < kMaxCount && before(y, d, h)) {
     if (h == 0 && d == 1 && y < year) {
-      w.count += k * 24 * w.ly;  // a whole year before the target's
+      w.count += k * 24 * ly;  // a whole year before the target's
       y = y + 1;
-      w.ly = year_length(y);
+      ly = textio::year_length(y);
     } else if (h == 0 && (y < year || d < day)) {
       w.count += k * 24;  // a whole day before the target's
       d = d + 1;
-      if (d > w.ly) {
+      if (d > ly) {
         d = 1;
         y = y + 1;
-        w.ly = year_length(y);
+        ly = textio::year_length(y);
       }
     } else {
       w.count += k;  // an hour before the target's
@@ -374,20 +354,20 @@ int32_t itime(
       if (h > 23) {
         h = 0;
         d = d + 1;
-        if (d > w.ly) {
+        if (d > ly) {
           d = 1;
           y = y + 1;
-          w.ly = year_length(y);
+          ly = textio::year_length(y);
         }
       }
     }
   }
-  w.y = static_cast<float>(y);
-  w.d = static_cast<float>(d);
-  w.h = static_cast<float>(h);
+  w.p.year = static_cast<float>(y);
+  w.p.day = static_cast<float>(d);
+  w.p.hour = static_cast<float>(h);
   n = w.count < kMaxCount ? walk_until(w, ts, year, day, hour, minute, false)
                           : 0;
-  g.ly = w.ly;
+  g.ly = w.p.ly;
   return static_cast<int32_t>(n);
 }
 

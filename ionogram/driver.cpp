@@ -12,6 +12,7 @@
 #include "freeform_out.h"
 #include "maxima.h"
 #include "rsffile.h"
+#include "stepgrid.h"
 
 namespace ionoscan {
 
@@ -123,7 +124,7 @@ int find_range(Extractor& ex, std::ostream& out) {
   say(out, textio::free_line("hourmin, hourmax:", ex.hourmin, ex.hourmax));
   say(out,
       textio::free_line("minutemin, minutemax:", ex.minutemin, ex.minutemax));
-  ex.Ly = ex.yearmin % 4 == 0 ? 366 : 365;
+  ex.Ly = textio::year_length(ex.yearmin);
   say(out, textio::free_line("Ly is ", ex.Ly));
   return kGoOn;
 }

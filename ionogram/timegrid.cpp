@@ -6,44 +6,15 @@
 
 namespace ionoscan {
 
-namespace {
-
-int32_t year_length(int32_t year) { return year % 4 == 0 ? 366 : 365; }
-
-}  // namespace
-
 GridPoint grid_start(const GridTime& start) {
-  GridPoint p;
-  p.ty = static_cast<float>(start.year);
-  p.td = static_cast<float>(start.day);
-  p.th = static_cast<float>(start.hour);
-  p.tm = static_cast<float>(start.minute);
-  p.L = year_length(start.year);
-  return p;
-}
-
-void grid_advance(GridPoint& p, float dt) {
-  p.tm = p.tm + dt;
-  if (p.tm > 60.0f - dt) {
-    p.tm = 0.0f;
-    p.th = p.th + 1.0f;
-  }
-  if (p.th > 23.0f) {
-    p.th = 0.0f;
-    p.td = p.td + 1.0f;
-  }
-  if (p.td > static_cast<float>(p.L)) {
-    p.td = 1.0f;
-    p.ty = p.ty + 1.0f;
-    p.L = year_length(static_cast<int32_t>(p.ty));
-  }
+  return textio::grid_start(start.year, start.day, start.hour, start.minute);
 }
 
 GridTime grid_time(const GridPoint& p) {
-  return {static_cast<int32_t>(p.ty),
-          static_cast<int32_t>(p.td),
-          static_cast<int32_t>(p.th),
-          static_cast<int32_t>(p.tm)};
+  return {static_cast<int32_t>(p.year),
+          static_cast<int32_t>(p.day),
+          static_cast<int32_t>(p.hour),
+          static_cast<int32_t>(p.minute)};
 }
 
 // The grid's truncated times never decrease (every step moves the time

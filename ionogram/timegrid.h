@@ -1,6 +1,5 @@
-// The time grid of the extractor: regular steps of `dt` minutes from the
-// earliest sounding, restarting at minute 0 after each hour, with the year
-// length taken from the two-digit year. `itime` gives a time's step number;
+// The time grid of the extractor (the series grid of stepgrid.h) from the
+// earliest sounding. `itime` gives a time's step number;
 // `place_on_grid` gives the step numbers of many times in one walk.
 #pragma once
 
@@ -8,6 +7,8 @@
 #include <cstdint>
 #include <span>
 #include <vector>
+
+#include "stepgrid.h"
 
 namespace ionoscan {
 
@@ -20,19 +21,11 @@ struct GridTime {
   friend auto operator<=>(const GridTime&, const GridTime&) = default;
 };
 
-// One point of the walk, each part held as a 32-bit real.
-struct GridPoint {
-  float ty = 0, td = 0, th = 0, tm = 0;
-  int32_t L = 365;  // days of the year ty
-  friend bool operator==(const GridPoint&, const GridPoint&) = default;
-};
+using textio::grid_advance;
+using textio::GridPoint;
 
 // The first point of the grid: the start time, its year's length.
 GridPoint grid_start(const GridTime& start);
-// Advances `p` by one step of `dt` minutes: a minute above 60 - dt goes to
-// minute 0 of the next hour, hour 24 to the next day, a day past the year's
-// length to day 1 of the next year.
-void grid_advance(GridPoint& p, float dt);
 // The grid point's time with every part truncated toward zero.
 GridTime grid_time(const GridPoint& p);
 

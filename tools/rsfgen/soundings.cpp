@@ -9,6 +9,7 @@
 
 #include "rsf.h"
 #include "rsfgen.h"
+#include "stepgrid.h"
 
 namespace rsfgen {
 
@@ -58,7 +59,7 @@ bool write_sounding_series(const SeriesPlan& plan,
     minute %= 60;
     doy += hour / 24;
     hour %= 24;
-    const int32_t length = year % 4 == 0 ? 366 : 365;
+    const int32_t length = textio::year_length(year);
     if (doy > length) {
       doy -= length;
       year = (year + 1) % 100;
