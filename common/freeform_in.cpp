@@ -1,5 +1,7 @@
 #include "freeform_in.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
@@ -292,6 +294,8 @@ LineSource stdin_source() {
 }
 
 bool open_source(LineSource& src, const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return false;
   auto f = std::make_unique<std::ifstream>(path, std::ios::binary);
   if (!f->is_open()) return false;
   src.file = std::move(f);

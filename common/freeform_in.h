@@ -46,7 +46,7 @@ struct LineSource {
 // Standard input as a source.
 LineSource stdin_source();
 // Opens `path` for reading. Returns false (source unusable) when it cannot
-// be opened.
+// be opened or names a directory (which opens, but holds no lines).
 bool open_source(LineSource& src, const std::string& path);
 // Goes back to the first line of a file source.
 void rewind(LineSource& src);

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
 #include <limits>
 #include <ostream>
 #include <vector>
@@ -149,9 +148,7 @@ ReadDataResult readdata(Global& g,
 
   const std::string file_name = dir + std::string(trimmed(d.datafiles));
   textio::LineSource file;
-  std::error_code ec;
-  if (std::filesystem::is_directory(file_name, ec) ||
-      !textio::open_source(file, file_name)) {
+  if (!textio::open_source(file, file_name)) {
     out << free_line("error opening file " + file_name) << '\n';
     return {ReadOutcome::kStop, {}};
   }

@@ -1,7 +1,6 @@
 // Process 0's run dialogue, the parameter file and the starting state.
 #include "startup.h"
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -73,9 +72,7 @@ Ending run_dialogue(textio::LineSource& in,
 Ending read_paramsfile(Global& g, std::ostream& out) {
   const std::string path(textio::trimmed(g.paramsfile));
   textio::LineSource src;
-  std::error_code ec;
-  if (std::filesystem::is_directory(path, ec) ||
-      !textio::open_source(src, path)) {
+  if (!textio::open_source(src, path)) {
     put_line(out, textio::free_line("error reading from paramsfile " + path));
     return Ending::kStop;
   }

@@ -32,7 +32,7 @@ void say(std::ostream& out, const std::string& line) { out << line << '\n'; }
 int read_file_list(Extractor& ex,
                    textio::LineSource& input,
                    std::ostream& out) {
-  if (is_directory("input") || !textio::open_source(input, "input")) {
+  if (!textio::open_source(input, "input")) {
     say(out, textio::free_line("error opening input"));
     return 0;
   }
@@ -48,9 +48,9 @@ int read_file_list(Extractor& ex,
   const std::string list_name(textio::trimmed(ex.ans.fnames_list));
   say(out, textio::free_line("opening " + list_name));
   textio::LineSource list;
-  // A directory opens as a stream that reads nothing: it is no list (an
-  // unquoted path is cut at its first slash and names one).
-  if (is_directory(list_name) || !textio::open_source(list, list_name)) {
+  // An unquoted path is cut at its first slash and may name a directory:
+  // no list.
+  if (!textio::open_source(list, list_name)) {
     say(out, textio::free_line("error opening fnames_list"));
     return 0;
   }

@@ -10,11 +10,6 @@
 
 namespace ionoscan {
 
-bool is_directory(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
 FileStatus read_file_bytes(const std::string& path,
                            std::size_t limit,
                            std::vector<uint8_t>& buf) {

@@ -12,9 +12,6 @@ namespace ionoscan {
 
 enum class FileStatus { kOk, kCannotOpen, kReadError };
 
-// Whether `path` names a directory: it opens, but is no file to read.
-bool is_directory(const std::string& path);
-
 // Reads at most `limit` bytes from the start of `path` into `buf` (resized
 // to the bytes read). Fewer only at the end of the file. A directory cannot
 // be opened.
