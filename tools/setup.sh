@@ -7,6 +7,7 @@ command -v g++ >/dev/null || need+=(g++)
 [ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
 command -v mpicxx >/dev/null || need+=(libopenmpi-dev)
 command -v mpirun >/dev/null || need+=(openmpi-bin)
+command -v gnuplot >/dev/null || need+=(gnuplot-nox)
 if [ ${#need[@]} -gt 0 ]; then
   echo "installing: ${need[*]}"
   SUDO=""
