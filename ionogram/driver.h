@@ -7,6 +7,7 @@
 #include <iosfwd>
 
 #include "extractor.h"
+#include "phase.h"
 
 namespace ionoscan {
 
@@ -25,8 +26,8 @@ float gain_factor(int32_t gain, float atten);
 // REQUIRES: 1 <= it <= ntimes, ex.grp.nsum <= ex.nhts_bins.
 void add_group(Extractor& ex, int32_t it);
 
-// Runs ionoscan in the working directory with its messages on `out`;
-// returns the exit status.
-int run_ionoscan(std::ostream& out);
+// Runs ionoscan in the working directory with its messages on `out`
+// (flushed on return); returns how the run ended.
+Status run_ionoscan(std::ostream& out);
 
 }  // namespace ionoscan
