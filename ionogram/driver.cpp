@@ -18,6 +18,19 @@ namespace ionoscan {
 
 namespace {
 
+using textio::item;
+
+// One free-form read of an answer of "input". False, with the input error
+// in `s`, when it cannot be read.
+bool read_answer(textio::LineSource& input,
+                 std::initializer_list<textio::Item> items,
+                 Status& s) {
+  const textio::ReadResult r = textio::read_list(input, items);
+  if (r.status == textio::ReadStatus::kOk) return true;
+  s = input_error(textio::input_error_line(r));
+  return false;
+}
+
 // The answers file, the logo and the list of RSF files.
 Status read_file_list(Extractor& ex,
                       textio::LineSource& input,
@@ -26,12 +39,13 @@ Status read_file_list(Extractor& ex,
     say(out, "error opening input");
     return stopped();
   }
+  Status s;
   say(out, "enter logo");
-  textio::read_or_die(input, {textio::item(ex.ans.logo, 100)});
+  if (!read_answer(input, {item(ex.ans.logo, 100)}, s)) return s;
   say(out, "logo is " + std::string(textio::trimmed(ex.ans.logo)));
 
   say(out, "enter filename containing the list of RSf files");
-  textio::read_or_die(input, {textio::item(ex.ans.fnames_list, 100)});
+  if (!read_answer(input, {item(ex.ans.fnames_list, 100)}, s)) return s;
   const std::string list_name(textio::trimmed(ex.ans.fnames_list));
   say(out, "opening " + list_name);
   textio::LineSource list;
@@ -128,8 +142,9 @@ void say_off_grid(std::ostream& out,
 // The time step and the grid. One walk along the grid gives
 // the time step of every file.
 Status lay_grid(Extractor& ex, textio::LineSource& input, std::ostream& out) {
+  Status s;
   say(out, "enter timestep in minutes");
-  textio::read_or_die(input, {textio::item(ex.ans.dt)});
+  if (!read_answer(input, {item(ex.ans.dt)}, s)) return s;
   say(out, "read", ex.ans.dt);
   if (!(std::isfinite(ex.ans.dt) && ex.ans.dt > 0.0f)) {
     say(out, "the time step must be a positive number of minutes");
@@ -193,8 +208,9 @@ Status read_options(Extractor& ex,
                     textio::LineSource& input,
                     std::ostream& out) {
   Answers& a = ex.ans;
+  Status s;
   say(out, "enter number of frequency bands");
-  textio::read_or_die(input, {textio::item(a.nbands)});
+  if (!read_answer(input, {item(a.nbands)}, s)) return s;
   // No band at all is a run that writes no file; a negative count is no
   // count, and more than kMaxBands would share file names.
   if (a.nbands < 0 || a.nbands > kMaxBands) {
@@ -229,31 +245,31 @@ Status read_options(Extractor& ex,
   for (int32_t ib = 0; ib < a.nbands; ++ib) {
     double& lo = a.frange[2 * ib];
     double& hi = a.frange[2 * ib + 1];
-    textio::read_or_die(input, {textio::item(lo), textio::item(hi)});
+    if (!read_answer(input, {item(lo), item(hi)}, s)) return s;
     say(out, lo, hi);
   }
 
   say(out, "Xmode(1) or Omode(2) or combined(3)?");
-  textio::read_or_die(input, {textio::item(a.polmode)});
+  if (!read_answer(input, {item(a.polmode)}, s)) return s;
   say(out, "read ", a.polmode);
   if (a.polmode < 1 || a.polmode > 3) {
     say(out, " must be 1,2, or 3!");
     return stopped();
   }
   say(out, "enter msignl");
-  textio::read_or_die(input, {textio::item(a.msignl)});
+  if (!read_answer(input, {item(a.msignl)}, s)) return s;
   say(out, "read", a.msignl);
   say(out, "enter mscale");
-  textio::read_or_die(input, {textio::item(a.mscale)});
+  if (!read_answer(input, {item(a.mscale)}, s)) return s;
   say(out, "read", a.mscale);
   say(out, "enter minh maxh");
-  textio::read_or_die(input, {textio::item(a.minh), textio::item(a.maxh)});
+  if (!read_answer(input, {item(a.minh), item(a.maxh)}, s)) return s;
   say(out, "read", a.minh, a.maxh);
   say(out, "enter avh");
-  textio::read_or_die(input, {textio::item(a.avh)});
+  if (!read_answer(input, {item(a.avh)}, s)) return s;
   say(out, "read", a.avh);
   say(out, "number of maxima to plot (averaged)");
-  textio::read_or_die(input, {textio::item(a.navg)});
+  if (!read_answer(input, {item(a.navg)}, s)) return s;
   say(out, "read", a.navg);
   if (a.navg < 1) {
     say(out, "the number of maxima to average must be at least 1");

@@ -180,6 +180,21 @@ TEST_F(AppendProgram, NamesFollowTheFreeFormRules) {
   EXPECT_EQ(get("my dir/a.dat"), rec(20, 1, 0, 0));
 }
 
+TEST_F(AppendProgram, AnswersThatEndEarlyAreAnInputError) {
+  Outcome r = run("");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.out,
+            "input error: standard input, after line 0: input ends before all "
+            "values were read (expected a character string)\n");
+  r = run("a\n");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.out,
+            " read a\n enter filename 1\ninput error: standard input, after "
+            "line 1: input ends before all values were read (expected a "
+            "character string)\n");
+  EXPECT_EQ(get("a"), "");  // created by the load, never written
+}
+
 TEST_F(AppendProgram, RecordsAreRewrittenInTheFreeFormLayout) {
   put("a", "20,100,10,0,1.25,100,2.5,15\n");
   put("b", "20 100 10 5 1.25d0 1e2 +2.50 1.5e1\r\n");
