@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "catch_all.h"
 #include "freeform_in.h"
 #include "freeform_out.h"
 #include "merge.h"
@@ -39,13 +40,8 @@ bool read_name(textio::LineSource& in, std::string& name) {
   return true;
 }
 
-}  // namespace
-
-int main() {
-  // Under a file size limit a write must fail (and be reported), not kill
-  // the program.
-  std::signal(SIGXFSZ, SIG_IGN);
-
+// The whole run; returns the exit status.
+int run() {
   textio::LineSource in = textio::stdin_source();
   std::string first, second;
   if (!read_name(in, first)) return kInputError;
@@ -80,4 +76,17 @@ int main() {
     return 1;
   }
   return 0;
+}
+
+}  // namespace
+
+int main() {
+  // Under a file size limit a write must fail (and be reported), not kill
+  // the program.
+  std::signal(SIGXFSZ, SIG_IGN);
+  try {
+    return run();
+  } catch (...) {
+    return textio::report_exception("append");
+  }
 }

@@ -3,10 +3,15 @@
 // the diagnostic of an input error to standard error.
 #include <iostream>
 
+#include "catch_all.h"
 #include "driver.h"
 
 int main() {
-  const ionoscan::Status s = ionoscan::run_ionoscan(std::cout);
-  if (!s.message.empty()) std::cerr << s.message << std::endl;
-  return ionoscan::exit_status(s);
+  try {
+    const ionoscan::Status s = ionoscan::run_ionoscan(std::cout);
+    if (!s.message.empty()) std::cerr << s.message << std::endl;
+    return ionoscan::exit_status(s);
+  } catch (...) {
+    return textio::report_exception("ionoscan");
+  }
 }
