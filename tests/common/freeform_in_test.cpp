@@ -13,6 +13,7 @@
 #include <variant>
 #include <vector>
 
+#include "text_source.h"
 #include "vectors.h"
 
 namespace {
@@ -196,11 +197,9 @@ TEST(FreeformRead, DiagnosticsNameSourceLineTextAndType) {
 
 TEST(FreeformRead, FailedReadIsReportedAsOneInputErrorLine) {
   int32_t a = 0;
-  std::istringstream in("one\n");
-  textio::LineSource src;
-  src.in = &in;
-  src.name = "answers";
-  const textio::ReadResult r = textio::read_list(src, {textio::item(a)});
+  testsupport::TextSource answers("one\n", "answers");
+  const textio::ReadResult r =
+      textio::read_list(answers.src, {textio::item(a)});
   ASSERT_EQ(r.status, textio::ReadStatus::kError);
   EXPECT_EQ(textio::input_error_line(r),
             "input error: answers, line 1: cannot read \"one\" as an integer "
