@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "catch_all.h"
 #include "freeform_in.h"
 #include "freeform_out.h"
 #include "merge.h"
@@ -20,23 +21,30 @@ void say(std::string_view text) {
   std::cout << textio::free_line(text) << '\n' << std::flush;
 }
 
+// Exit status of an answer that cannot be read; 1 is that of every other
+// failure.
+constexpr int kInputError = 2;
+
 // One file name from standard input (a free-form read of 100 characters),
-// without its trailing blanks.
-std::string read_name(textio::LineSource& in) {
+// without its trailing blanks. False, after the diagnostic on standard
+// error, when it cannot be read.
+bool read_name(textio::LineSource& in, std::string& name) {
   std::string answer;
-  textio::read_or_die(in, {textio::item(answer, 100)});
-  return std::string(textio::trimmed(answer));
+  const textio::ReadResult r =
+      textio::read_list(in, {textio::item(answer, 100)});
+  if (r.status != textio::ReadStatus::kOk) {
+    std::cerr << textio::input_error_line(r) << std::endl;
+    return false;
+  }
+  name = textio::trimmed(answer);
+  return true;
 }
 
-}  // namespace
-
-int main() {
-  // Under a file size limit a write must fail (and be reported), not kill
-  // the program.
-  std::signal(SIGXFSZ, SIG_IGN);
-
+// The whole run; returns the exit status.
+int run() {
   textio::LineSource in = textio::stdin_source();
-  const std::string first = read_name(in);
+  std::string first, second;
+  if (!read_name(in, first)) return kInputError;
   say("read " + first);
   std::vector<textio::SeriesRecord> data;
   append::LoadResult loaded = append::load_data(first, true, data);
@@ -46,7 +54,7 @@ int main() {
   }
 
   say("enter filename 1");
-  const std::string second = read_name(in);
+  if (!read_name(in, second)) return kInputError;
   say("read " + second);
   std::vector<textio::SeriesRecord> more;
   loaded = append::load_data(second, false, more);
@@ -68,4 +76,17 @@ int main() {
     return 1;
   }
   return 0;
+}
+
+}  // namespace
+
+int main() {
+  // Under a file size limit a write must fail (and be reported), not kill
+  // the program.
+  std::signal(SIGXFSZ, SIG_IGN);
+  try {
+    return run();
+  } catch (...) {
+    return textio::report_exception("append");
+  }
 }

@@ -2,9 +2,7 @@
 
 #include <sys/stat.h>
 
-#include <cerrno>
 #include <charconv>
-#include <cstdio>
 #include <cstdlib>
 #include <iostream>
 
@@ -363,11 +361,6 @@ ReadResult read_list(LineSource& src, std::span<const Item> items) {
   return {};
 }
 
-void read_or_die(LineSource& src, std::span<const Item> items) {
-  ReadResult r = read_list(src, items);
-  if (r.status != ReadStatus::kOk) die_on_input(r);
-}
-
 ReadResult read_line(LineSource& src, std::string& out, int length) {
   std::string line;
   if (!next_line(src, line)) {
@@ -381,11 +374,8 @@ ReadResult read_line(LineSource& src, std::string& out, int length) {
   return {};
 }
 
-void die_on_input(const ReadResult& r) {
-  std::fflush(stdout);
-  std::cout.flush();
-  std::cerr << "input error: " << r.message << std::endl;
-  std::exit(2);
+std::string input_error_line(const ReadResult& r) {
+  return "input error: " + r.message;
 }
 
 std::string_view trimmed(std::string_view s) {

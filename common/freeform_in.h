@@ -69,19 +69,14 @@ inline ReadResult read_list(LineSource& src,
   return read_list(src, std::span<const Item>(items.begin(), items.size()));
 }
 
-// As read_list, but a failure or an early end of the input ends the program:
-// the diagnostic goes to standard error and the exit status is 2.
-void read_or_die(LineSource& src, std::span<const Item> items);
-inline void read_or_die(LineSource& src, std::initializer_list<Item> items) {
-  read_or_die(src, std::span<const Item>(items.begin(), items.size()));
-}
-
 // A whole-line character read such as "(A100)": the next line as it is, cut
 // or padded with blanks to `length`. kEof when no line is left.
 ReadResult read_line(LineSource& src, std::string& out, int length);
 
-// Prints `r.message` to standard error and exits with status 2.
-[[noreturn]] void die_on_input(const ReadResult& r);
+// The line that reports the failed read `r` to the user: "input error: "
+// and its diagnostic. (The programs print it on standard error and end with
+// status 2.)
+std::string input_error_line(const ReadResult& r);
 
 // `s` without its trailing blanks.
 std::string_view trimmed(std::string_view s);

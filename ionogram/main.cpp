@@ -1,7 +1,17 @@
 // ionoscan: RSF ionograms to "_maxima_" series files. Answers come from the
-// file "input" in the working directory; messages go to standard output.
+// file "input" in the working directory; messages go to standard output,
+// the diagnostic of an input error to standard error.
 #include <iostream>
 
+#include "catch_all.h"
 #include "driver.h"
 
-int main() { return ionoscan::run_ionoscan(std::cout); }
+int main() {
+  try {
+    const ionoscan::Status s = ionoscan::run_ionoscan(std::cout);
+    if (!s.message.empty()) std::cerr << s.message << std::endl;
+    return ionoscan::exit_status(s);
+  } catch (...) {
+    return textio::report_exception("ionoscan");
+  }
+}

@@ -8,7 +8,6 @@
 #include "atomic_file.h"
 #include "fortran_format.h"
 #include "freeform_in.h"
-#include "freeform_out.h"
 #include "series.h"
 #include "sort2.h"
 
@@ -89,20 +88,18 @@ std::string maxima_file_name(std::string_view logo, int32_t ib) {
          std::string(textio::trimmed(num)) + ".dat";
 }
 
-int plotmaxima(const Extractor& ex, std::ostream& out) {
-  out << textio::free_line("allocating array maxheights") << '\n';
-  out << textio::free_line("allocated array maxheights") << '\n';
-  out << textio::free_line("will plot maxima for ", ex.ans.nbands, " ranges")
-      << '\n';
+Status plotmaxima(const Extractor& ex, std::ostream& out) {
+  say(out, "allocating array maxheights");
+  say(out, "allocated array maxheights");
+  say(out, "will plot maxima for ", ex.ans.nbands, " ranges");
 
   const std::vector<int32_t> window = window_indices(
       ex.hdr.h0, ex.hdr.hstep, ex.nsum, ex.ans.minh, ex.ans.maxh);
   std::vector<textio::AtomicFile> files(ex.ans.nbands);
   auto fail = [&](const textio::AtomicFile& f) {
-    out << textio::free_line("error writing " + f.path + ": " + f.error)
-        << '\n';
+    say(out, "error writing " + f.path + ": " + f.error);
     for (textio::AtomicFile& g : files) textio::atomic_abort(g);
-    return 1;
+    return refused();
   };
 
   std::vector<double> mean, sd;
@@ -111,7 +108,7 @@ int plotmaxima(const Extractor& ex, std::ostream& out) {
     textio::AtomicFile& f = files[ib - 1];
     const std::string name = maxima_file_name(ex.ans.logo, ib);
     if (!textio::atomic_open(f, name)) return fail(f);
-    out << textio::free_line("creating " + name) << '\n';
+    say(out, "creating " + name);
 
     band_maxima(ex, ib, window, mean, sd);
     filter(3, mean);
@@ -137,7 +134,7 @@ int plotmaxima(const Extractor& ex, std::ostream& out) {
   for (textio::AtomicFile& f : files) {
     if (!textio::atomic_commit(f)) return fail(f);
   }
-  return 0;
+  return {};
 }
 
 }  // namespace ionoscan

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "extractor.h"
+#include "phase.h"
 
 namespace ionoscan {
 
@@ -43,8 +44,8 @@ std::string maxima_file_name(std::string_view logo, int32_t ib);
 
 // Writes the "_maxima_" file of every band with its messages on `out`. The
 // files appear together at the end, or (on a failure to write, reported
-// with status 1) none of them. Returns 0 or 1.
+// and refused) none of them.
 // REQUIRES: the window checked as band_maxima requires.
-int plotmaxima(const Extractor& ex, std::ostream& out);
+Status plotmaxima(const Extractor& ex, std::ostream& out);
 
 }  // namespace ionoscan

@@ -16,25 +16,17 @@
 
 #include "run_program.h"
 #include "series.h"
+#include "series_lines.h"
 #include "tempdir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-// A record line as the programs write it: reals with 17 significant digits
-// (value 1 <= v < 1000), the time step with 9.
+// The line of a record with 1.25 hours, sigma 2.5 and a 15-minute step.
 std::string rec(int year, int day, int hour, int minute, double value = 100) {
-  auto fixed = [](double x, int digits) {
-    int before = x >= 100 ? 3 : x >= 10 ? 2 : 1;
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.*f", digits - before, x);
-    return std::string(buf);
-  };
-  return " " + std::to_string(year) + " " + std::to_string(day) + " " +
-         std::to_string(hour) + " " + std::to_string(minute) + " " +
-         fixed(1.25, 17) + " " + fixed(value, 17) + " " + fixed(2.5, 17) + " " +
-         fixed(15, 9) + "\n";
+  return testsupport::series_line(
+      {year, day, hour, minute, 1.25, value, 2.5, 15});
 }
 
 struct Outcome {
@@ -180,11 +172,30 @@ TEST_F(AppendProgram, NamesFollowTheFreeFormRules) {
   EXPECT_EQ(get("my dir/a.dat"), rec(20, 1, 0, 0));
 }
 
+TEST_F(AppendProgram, AnswersThatEndEarlyAreAnInputError) {
+  Outcome r = run("");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.out,
+            "input error: standard input, after line 0: input ends before all "
+            "values were read (expected a character string)\n");
+  r = run("a\n");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.out,
+            " read a\n enter filename 1\ninput error: standard input, after "
+            "line 1: input ends before all values were read (expected a "
+            "character string)\n");
+  EXPECT_EQ(get("a"), "");  // created by the load, never written
+}
+
 TEST_F(AppendProgram, RecordsAreRewrittenInTheFreeFormLayout) {
   put("a", "20,100,10,0,1.25,100,2.5,15\n");
   put("b", "20 100 10 5 1.25d0 1e2 +2.50 1.5e1\r\n");
   EXPECT_EQ(run("a\nb\n").status, 0);
-  EXPECT_EQ(get("a"), rec(20, 100, 10, 0) + rec(20, 100, 10, 5));
+  EXPECT_EQ(get("a"),
+            " 20 100 10 0 1.2500000000000000 100.00000000000000 "
+            "2.5000000000000000 15.0000000\n"
+            " 20 100 10 5 1.2500000000000000 100.00000000000000 "
+            "2.5000000000000000 15.0000000\n");
 }
 
 TEST_F(AppendProgram, RealFieldsAreCarriedThroughBitForBit) {

@@ -13,6 +13,7 @@
 #include <variant>
 #include <vector>
 
+#include "text_source.h"
 #include "vectors.h"
 
 namespace {
@@ -194,18 +195,15 @@ TEST(FreeformRead, DiagnosticsNameSourceLineTextAndType) {
   EXPECT_NE(r.message.find("'data.txt'x"), std::string::npos) << r.message;
 }
 
-TEST(FreeformRead, ReadOrDieExitsWithStatus2) {
-  EXPECT_EXIT(
-      {
-        int32_t a = 0;
-        std::istringstream in("one\n");
-        textio::LineSource src;
-        src.in = &in;
-        src.name = "answers";
-        textio::read_or_die(src, {textio::item(a)});
-      },
-      testing::ExitedWithCode(2),
-      "answers, line 1: cannot read \"one\" as an integer");
+TEST(FreeformRead, FailedReadIsReportedAsOneInputErrorLine) {
+  int32_t a = 0;
+  testsupport::TextSource answers("one\n", "answers");
+  const textio::ReadResult r =
+      textio::read_list(answers.src, {textio::item(a)});
+  ASSERT_EQ(r.status, textio::ReadStatus::kError);
+  EXPECT_EQ(textio::input_error_line(r),
+            "input error: answers, line 1: cannot read \"one\" as an integer "
+            "(int32) (item 1)");
 }
 
 TEST(FreeformRead, WholeLineReadKeepsBlanksAndCutsToLength) {

@@ -73,18 +73,24 @@ TEST(IonoscanBadInput, ListLineNamingAMissingFile) {
   EXPECT_TRUE(f.d.maxima_files().empty());
 }
 
-TEST(IonoscanBadInput, MalformedOrMissingAnswerEndsWithNonZeroStatus) {
+TEST(IonoscanBadInput, MalformedOrMissingAnswerEndsWithStatus2) {
   Fixture f;
   ScanAnswers a;
   a.dt = "fifteen";
   ScanResult r = f.run(a, {"a.rsf"});
-  EXPECT_NE(r.status, 0);
-  EXPECT_FALSE(r.err.empty());
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err,
+            "input error: input, line 3: cannot read \"fifteen\" as a real "
+            "(real32) (item 1)\n");
+  EXPECT_EQ(last_line(r.out), " enter timestep in minutes");
   EXPECT_TRUE(f.d.maxima_files().empty());
 
   f.d.write("input", "run\nlist\n15\n1\n1 10\n3\n");  // ends early
   r = f.d.run();
-  EXPECT_NE(r.status, 0);
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err,
+            "input error: input, after line 6: input ends before all values "
+            "were read (expected an integer (int32))\n");
   EXPECT_TRUE(f.d.maxima_files().empty());
 }
 

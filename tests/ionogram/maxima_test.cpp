@@ -7,7 +7,7 @@
 #include <cmath>
 #include <vector>
 
-#include "driver.h"
+#include "sampling.h"
 
 namespace ionoscan {
 namespace {
