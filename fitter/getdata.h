@@ -1,7 +1,8 @@
-// The fitter's data and model: the data dialogue and window selection
-// (`readdata`), the step grid of the window (`itime`, `time`), the four
-// periodic models and their chi-square, the start-up check of the
-// parameter count, and normal deviates (`snorm`, `gennor`).
+// Module `getdata`, the fitter's data and model: the data dialogue and
+// window selection (`readdata`, in readdata.cpp), the step grid of the
+// window (`itime`, `time`, in itime.cpp), the four periodic models, their
+// chi-square and the start-up check of the parameter count (chi2.cpp), and
+// normal deviates (`snorm`, `gennor`, in snorm.cpp).
 #pragma once
 
 #include <cmath>
@@ -22,7 +23,7 @@ constexpr double kPi = 3.141592653589793;
 constexpr double kWeightFloor = static_cast<double>(1.0e-7f);
 
 // ---------------------------------------------------------------------------
-// Data input.
+// Data input (readdata.cpp).
 
 enum class ReadOutcome {
   kOk,          // simdata holds ndata >= 1 points
@@ -49,6 +50,9 @@ ReadDataResult readdata(Global& g,
                         textio::LineSource& in,
                         std::ostream& out);
 
+// ---------------------------------------------------------------------------
+// The step grid of the window (itime.cpp).
+
 // The number of the step of the window's grid that (year, day, hour,
 // minute) falls on, the window start being step 1. The grid runs from the
 // start in steps of g.timestep minutes, restarting at minute 0 after every
@@ -59,22 +63,22 @@ ReadDataResult readdata(Global& g,
 int32_t itime(
     TimeGrid& g, int32_t year, int32_t day, int32_t hour, int32_t minute);
 
+// The same count by walking every step from the window start: the plain
+// reference that `itime` agrees with.
+int32_t itime_plain(
+    TimeGrid& g, int32_t year, int32_t day, int32_t hour, int32_t minute);
+
 // Hours from the window start to (year, day, hour, minute), in single
 // precision. Times in the start year at or after the start hour of the
 // start day follow the three closed forms of the window; any other time
 // counts whole days across year ends (years divisible by 4 have 366 days)
 // as 24*days + (hour - hour1) + (minute - minute1)/60, negative before the
 // start.
-// The same count by walking every step from the window start: the plain
-// reference that `itime` agrees with.
-int32_t itime_plain(
-    TimeGrid& g, int32_t year, int32_t day, int32_t hour, int32_t minute);
-
 float time(
     const TimeGrid& g, int32_t year, int32_t day, int32_t hour, int32_t minute);
 
 // ---------------------------------------------------------------------------
-// Models and chi-square.
+// Models and chi-square (chi2.cpp).
 
 // Checks at start-up that `nparams` parameters fill the layout of
 // `modeltype`: 1 + 3k for model 1, 1 + 5k for model 4, at least 4 for
@@ -148,7 +152,8 @@ double model_value(int32_t modeltype,
 double chi2(const Global& g, Data& d);
 
 // ---------------------------------------------------------------------------
-// Normal deviates (single precision), drawn from the process's stream.
+// Normal deviates (single precision), drawn from the process's stream
+// (snorm.cpp).
 
 // One standard normal deviate (Ahrens and Dieter's algorithm FL, 32
 // intervals). Draws at least one uniform deviate.
