@@ -8,44 +8,6 @@
 
 namespace ptfit {
 
-bool check_nparams(int32_t modeltype, int32_t nparams, std::string& message) {
-  const std::string got = "; nparams = " + std::to_string(nparams);
-  if (nparams < 0) {
-    message = "ERROR: the number of parameters cannot be negative" + got;
-    return false;
-  }
-  switch (modeltype) {
-    case 1:
-      if (nparams % 3 == 1) return true;
-      message =
-          "ERROR: modeltype 1 needs 1+3k parameters (a constant, then "
-          "amplitude, period and phase of each sinusoid)" +
-          got;
-      return false;
-    case 2:
-    case 3:
-      if (nparams >= 4) return true;
-      message = "ERROR: modeltype " + std::to_string(modeltype) +
-                " needs at least 4 parameters (" +
-                (modeltype == 2 ? "amplitude" : "offset") +
-                ", period, phase, then one " +
-                (modeltype == 2 ? "baseline level" : "amplitude") +
-                " per segment)" + got;
-      return false;
-    case 4:
-      if (nparams % 5 == 1) return true;
-      message =
-          "ERROR: modeltype 4 needs 1+5k parameters (a constant, then "
-          "amplitude, two periods and two phases of each product)" +
-          got;
-      return false;
-    default:
-      return true;
-  }
-}
-
-namespace {
-// check_nparams without the message, for the hot path.
 bool nparams_fit(int32_t modeltype, int32_t nparams) {
   if (nparams < 0) return false;
   switch (modeltype) {
@@ -60,7 +22,42 @@ bool nparams_fit(int32_t modeltype, int32_t nparams) {
       return true;
   }
 }
+
+namespace {
+
+// What the parameters of `modeltype` must be, for the message of a count
+// that does not fit.
+// REQUIRES: modeltype is 1, 2, 3 or 4 (other types take any count).
+std::string layout_needed(int32_t modeltype) {
+  switch (modeltype) {
+    case 1:
+      return "1+3k parameters (a constant, then amplitude, period and phase "
+             "of each sinusoid)";
+    case 2:
+      return "at least 4 parameters (amplitude, period, phase, then one "
+             "baseline level per segment)";
+    case 3:
+      return "at least 4 parameters (offset, period, phase, then one "
+             "amplitude per segment)";
+    default:  // 4
+      return "1+5k parameters (a constant, then amplitude, two periods and "
+             "two phases of each product)";
+  }
+}
+
 }  // namespace
+
+bool check_nparams(int32_t modeltype, int32_t nparams, std::string& message) {
+  if (nparams_fit(modeltype, nparams)) return true;
+  const std::string got = "; nparams = " + std::to_string(nparams);
+  if (nparams < 0) {
+    message = "ERROR: the number of parameters cannot be negative" + got;
+  } else {
+    message = "ERROR: modeltype " + std::to_string(modeltype) + " needs " +
+              layout_needed(modeltype) + got;
+  }
+  return false;
+}
 
 double chi2(const Global& g, Data& d) {
   d.pi = kPi;

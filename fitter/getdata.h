@@ -80,9 +80,13 @@ float time(
 // ---------------------------------------------------------------------------
 // Models and chi-square (chi2.cpp).
 
-// Checks at start-up that `nparams` parameters fill the layout of
-// `modeltype`: 1 + 3k for model 1, 1 + 5k for model 4, at least 4 for
-// models 2 and 3, never negative. False with a one-line message otherwise.
+// The rule of the parameter count: true when `nparams` parameters fill the
+// layout of `modeltype`, 1 + 3k for model 1, 1 + 5k for model 4, at least
+// 4 for models 2 and 3, any count that is not negative for other types.
+bool nparams_fit(int32_t modeltype, int32_t nparams);
+
+// The start-up check of nparams_fit: false with a one-line message that
+// names the layout when the count does not fit.
 bool check_nparams(int32_t modeltype, int32_t nparams, std::string& message);
 
 // Segment index k of point i (1..ndata) for models 2 and 3:
