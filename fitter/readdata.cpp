@@ -103,15 +103,13 @@ bool select_window(textio::LineSource& file,
   return true;
 }
 
-}  // namespace
-
-ReadDataResult readdata(Global& g,
-                        Data& d,
-                        textio::LineSource& in,
-                        std::ostream& out) {
+// The data dialogue: model type, data directory, file name and window,
+// read into `d` and echoed on `out`; the window start's year length.
+ReadDataResult data_dialogue(Data& d,
+                             textio::LineSource& in,
+                             std::ostream& out) {
   using textio::free_line;
   using textio::item;
-  using textio::trimmed;
   const auto ok = textio::ReadStatus::kOk;
   textio::ReadResult r;
 
@@ -124,8 +122,7 @@ ReadDataResult readdata(Global& g,
   if ((r = textio::read_list(in, {item(d.datadir, 200)})).status != ok) {
     return input_error(r);
   }
-  const std::string dir(trimmed(d.datadir));
-  out << free_line("read " + dir) << '\n';
+  out << free_line("read " + std::string(textio::trimmed(d.datadir))) << '\n';
   out << free_line("enter filename,year,yearday,startread, stopread") << '\n';
   TimeGrid& w = d.window;
   if ((r = textio::read_list(in, {item(d.datafiles, 200)})).status != ok ||
@@ -141,43 +138,22 @@ ReadDataResult readdata(Global& g,
   out << free_line(w.year1, w.day1, w.hour1, w.minute1) << '\n';
   out << free_line(d.year2, d.day2, d.hour2, d.minute2) << '\n';
   w.ly = textio::year_length(w.year1);
+  return {};
+}
 
-  const std::string file_name = dir + std::string(trimmed(d.datafiles));
-  textio::LineSource file;
-  if (!textio::open_source(file, file_name)) {
-    out << free_line("error opening file " + file_name) << '\n';
-    return {ReadOutcome::kStop, {}};
-  }
-
-  const long nlines = textio::count_lines(file);
-  out << free_line("number of lines:", nlines) << '\n';
-  std::vector<char> list(static_cast<size_t>(nlines), 0);
-
-  Selection sel;
+// The storing pass over `file` (rewound): every record's time step goes to
+// the window, and the lines marked in `list` become points 1..k of `d`,
+// their time the step number on the window's grid in hours.
+ReadDataResult store_points(textio::LineSource& file,
+                            Data& d,
+                            const std::vector<char>& list,
+                            const std::string& file_name,
+                            int32_t& k,
+                            std::ostream& out) {
+  TimeGrid& w = d.window;
   ReadDataResult err;
-  if (!select_window(file, d, nlines, list, sel, out, err)) return err;
-  if (sel.skipped > 0) {
-    out << free_line("empty records skipped (steps without a sounding):",
-                     sel.skipped)
-        << '\n';
-  }
-  if (sel.ndata == 0) {
-    out << free_line("datafile " + std::string(trimmed(d.datafiles)) +
-                     " does not have any values in the requested timerange")
-        << '\n';
-    g.stoprun = 1;
-    return {ReadOutcome::kNoData, {}};
-  }
-
-  textio::rewind(file);
-  d.ndata = sel.ndata;
-  d.simdata.assign(3 * static_cast<size_t>(d.ndata), 0.0);
-  out << free_line("memory allocated for simulation data ") << '\n';
-  out << free_line("looking in directory " + dir) << '\n';
-  out << free_line("opening file " + file_name) << '\n';
-
-  int32_t k = 0;
-  for (long j = 1; j <= nlines; ++j) {
+  k = 0;
+  for (long j = 1; j <= static_cast<long>(list.size()); ++j) {
     textio::SeriesRecord rec;
     const Next got = next_record(file, rec, err);
     if (got == Next::kEnd) break;
@@ -186,7 +162,7 @@ ReadDataResult readdata(Global& g,
     if (list[j - 1] == 0) continue;
     const int32_t n = itime(w, rec.year, rec.day, rec.hour, rec.minute);
     if (n == 0) {
-      out << free_line(off_grid_message(w, rec, j, file_name)) << '\n';
+      out << textio::free_line(off_grid_message(w, rec, j, file_name)) << '\n';
       return {ReadOutcome::kStop, {}};
     }
     // t = timestep (n - 1) / 60 hours, in single precision
@@ -196,6 +172,51 @@ ReadDataResult readdata(Global& g,
     simdata(d, k, 2) = rec.value;
     simdata(d, k, 3) = rec.sigma;
   }
+  return {};
+}
+
+// The load of the window answered in `d`: opens the file, counts its lines,
+// selects the window, stores its points and lists them on `out`.
+ReadDataResult load_window(Global& g, Data& d, std::ostream& out) {
+  using textio::free_line;
+  const std::string dir(textio::trimmed(d.datadir));
+  const std::string file(textio::trimmed(d.datafiles));
+  const std::string file_name = dir + file;
+  textio::LineSource src;
+  if (!textio::open_source(src, file_name)) {
+    out << free_line("error opening file " + file_name) << '\n';
+    return {ReadOutcome::kStop, {}};
+  }
+
+  const long nlines = textio::count_lines(src);
+  out << free_line("number of lines:", nlines) << '\n';
+  std::vector<char> list(static_cast<size_t>(nlines), 0);
+
+  Selection sel;
+  ReadDataResult err;
+  if (!select_window(src, d, nlines, list, sel, out, err)) return err;
+  if (sel.skipped > 0) {
+    out << free_line("empty records skipped (steps without a sounding):",
+                     sel.skipped)
+        << '\n';
+  }
+  if (sel.ndata == 0) {
+    out << free_line("datafile " + file +
+                     " does not have any values in the requested timerange")
+        << '\n';
+    g.stoprun = 1;
+    return {ReadOutcome::kNoData, {}};
+  }
+
+  textio::rewind(src);
+  d.ndata = sel.ndata;
+  d.simdata.assign(3 * static_cast<size_t>(d.ndata), 0.0);
+  out << free_line("memory allocated for simulation data ") << '\n';
+  out << free_line("looking in directory " + dir) << '\n';
+  out << free_line("opening file " + file_name) << '\n';
+  int32_t k = 0;
+  err = store_points(src, d, list, file_name, k, out);
+  if (err.outcome != ReadOutcome::kOk) return err;
 
   out << free_line("read ", k, " simulation data:") << '\n';
   for (int32_t i = 1; i <= k; ++i) {
@@ -208,6 +229,17 @@ ReadDataResult readdata(Global& g,
     return {ReadOutcome::kStop, {}};
   }
   return {};
+}
+
+}  // namespace
+
+ReadDataResult readdata(Global& g,
+                        Data& d,
+                        textio::LineSource& in,
+                        std::ostream& out) {
+  const ReadDataResult r = data_dialogue(d, in, out);
+  if (r.outcome != ReadOutcome::kOk) return r;
+  return load_window(g, d, out);
 }
 
 }  // namespace ptfit
