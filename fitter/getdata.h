@@ -12,6 +12,7 @@
 
 #include "freeform_in.h"
 #include "global.h"
+#include "status.h"
 
 namespace ptfit {
 
@@ -25,30 +26,16 @@ constexpr double kWeightFloor = static_cast<double>(1.0e-7f);
 // ---------------------------------------------------------------------------
 // Data input (readdata.cpp).
 
-enum class ReadOutcome {
-  kOk,          // simdata holds ndata >= 1 points
-  kNoData,      // no record in the window: message printed, stoprun = 1
-  kStop,        // message printed; end the run (exit status 0)
-  kInputError,  // an answer or record could not be read: `diagnostic` goes
-                // to standard error; end the run with a non-zero status
-};
-
-struct ReadDataResult {
-  ReadOutcome outcome = ReadOutcome::kOk;
-  std::string diagnostic;  // kInputError only
-};
-
 // Runs the data dialogue on `in` (prompts and echoes to `out`, one whole
 // line per write), reads the chosen window of the series file into `d`
-// (modeltype, the window, ndata, simdata) and reports how it ended. Sets
-// g.stoprun = 1 when no record falls into the window. Records whose year
-// and day are both 0 (steps without a sounding) are skipped and counted; a
-// record that lies on no step of the window's grid ends the run (kStop)
-// with a message naming its line and time.
-ReadDataResult readdata(Global& g,
-                        Data& d,
-                        textio::LineSource& in,
-                        std::ostream& out);
+// (modeltype, the window, ndata, simdata) and says how it ended: ok with
+// ndata >= 1 points; a stop, its message not yet printed, when the file
+// cannot be opened, no record falls into the window (g.stoprun = 1 then), a
+// record lies on no step of the window's grid (the message names its line and
+// time) or the file ends early; an input error when an answer or a line of
+// the file cannot be read. Records whose year and day are both 0 (steps
+// without a sounding) are skipped and counted.
+Status readdata(Global& g, Data& d, textio::LineSource& in, std::ostream& out);
 
 // ---------------------------------------------------------------------------
 // The step grid of the window (itime.cpp).

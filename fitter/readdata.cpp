@@ -7,6 +7,7 @@
 #include "freeform_out.h"
 #include "getdata.h"
 #include "series.h"
+#include "status.h"
 #include "stepgrid.h"
 
 namespace ptfit {
@@ -19,17 +20,13 @@ enum class Next { kRecord, kEnd, kBad };
 // is not exactly one record of 8 values is refused, naming file and line.
 Next next_record(textio::LineSource& file,
                  textio::SeriesRecord& rec,
-                 ReadDataResult& err) {
+                 Status& err) {
   std::string line, why;
   if (!textio::next_line(file, line)) return Next::kEnd;
   if (textio::parse_series_line(line, rec, why)) return Next::kRecord;
-  err = {ReadOutcome::kInputError,
-         file.name + ", line " + std::to_string(file.lineno) + ": " + why};
+  err = Status::input_error(file.name + ", line " +
+                            std::to_string(file.lineno) + ": " + why);
   return Next::kBad;
-}
-
-ReadDataResult input_error(const textio::ReadResult& r) {
-  return {ReadOutcome::kInputError, r.message};
 }
 
 // Why the selected record on line `j` got no step number.
@@ -68,7 +65,7 @@ bool select_window(textio::LineSource& file,
                    std::vector<char>& list,
                    Selection& sel,
                    std::ostream& out,
-                   ReadDataResult& err) {
+                   Status& err) {
   const TimeGrid& w = d.window;
   bool started = false;
   for (long j = 1; j <= nlines; ++j) {
@@ -105,53 +102,43 @@ bool select_window(textio::LineSource& file,
 
 // The data dialogue: model type, data directory, file name and window,
 // read into `d` and echoed on `out`; the window start's year length.
-ReadDataResult data_dialogue(Data& d,
-                             textio::LineSource& in,
-                             std::ostream& out) {
+Status data_dialogue(Data& d, textio::LineSource& in, std::ostream& out) {
   using textio::free_line;
   using textio::item;
-  const auto ok = textio::ReadStatus::kOk;
-  textio::ReadResult r;
-
   out << free_line("enter modeltype") << '\n';
-  if ((r = textio::read_list(in, {item(d.modeltype)})).status != ok) {
-    return input_error(r);
-  }
+  Status s = read_answer(in, {item(d.modeltype)});
+  if (!s.ok()) return s;
   out << free_line("read", d.modeltype) << '\n';
   out << free_line("enter directory where data is located") << '\n';
-  if ((r = textio::read_list(in, {item(d.datadir, 200)})).status != ok) {
-    return input_error(r);
-  }
+  s = read_answer(in, {item(d.datadir, 200)});
+  if (!s.ok()) return s;
   out << free_line("read " + std::string(textio::trimmed(d.datadir))) << '\n';
   out << free_line("enter filename,year,yearday,startread, stopread") << '\n';
   TimeGrid& w = d.window;
-  if ((r = textio::read_list(in, {item(d.datafiles, 200)})).status != ok ||
-      (r = textio::read_list(
-           in, {item(w.year1), item(w.day1), item(w.hour1), item(w.minute1)}))
-              .status != ok ||
-      (r = textio::read_list(
-           in, {item(d.year2), item(d.day2), item(d.hour2), item(d.minute2)}))
-              .status != ok) {
-    return input_error(r);
-  }
+  s = read_answers(
+      in,
+      {{item(d.datafiles, 200)},
+       {item(w.year1), item(w.day1), item(w.hour1), item(w.minute1)},
+       {item(d.year2), item(d.day2), item(d.hour2), item(d.minute2)}});
+  if (!s.ok()) return s;
   out << free_line("Will look for the range:") << '\n';
   out << free_line(w.year1, w.day1, w.hour1, w.minute1) << '\n';
   out << free_line(d.year2, d.day2, d.hour2, d.minute2) << '\n';
   w.ly = textio::year_length(w.year1);
-  return {};
+  return s;
 }
 
 // The storing pass over `file` (rewound): every record's time step goes to
 // the window, and the lines marked in `list` become points 1..k of `d`,
-// their time the step number on the window's grid in hours.
-ReadDataResult store_points(textio::LineSource& file,
-                            Data& d,
-                            const std::vector<char>& list,
-                            const std::string& file_name,
-                            int32_t& k,
-                            std::ostream& out) {
+// their time the step number on the window's grid in hours. A marked record
+// on no step of the grid stops the load.
+Status store_points(textio::LineSource& file,
+                    Data& d,
+                    const std::vector<char>& list,
+                    const std::string& file_name,
+                    int32_t& k) {
   TimeGrid& w = d.window;
-  ReadDataResult err;
+  Status err;
   k = 0;
   for (long j = 1; j <= static_cast<long>(list.size()); ++j) {
     textio::SeriesRecord rec;
@@ -161,10 +148,7 @@ ReadDataResult store_points(textio::LineSource& file,
     w.timestep = rec.timestep;
     if (list[j - 1] == 0) continue;
     const int32_t n = itime(w, rec.year, rec.day, rec.hour, rec.minute);
-    if (n == 0) {
-      out << textio::free_line(off_grid_message(w, rec, j, file_name)) << '\n';
-      return {ReadOutcome::kStop, {}};
-    }
+    if (n == 0) return Status::stop(off_grid_message(w, rec, j, file_name));
     // t = timestep (n - 1) / 60 hours, in single precision
     const float t = (static_cast<float>(n) - 1.0f) * w.timestep / 60.0f;
     ++k;
@@ -177,15 +161,14 @@ ReadDataResult store_points(textio::LineSource& file,
 
 // The load of the window answered in `d`: opens the file, counts its lines,
 // selects the window, stores its points and lists them on `out`.
-ReadDataResult load_window(Global& g, Data& d, std::ostream& out) {
+Status load_window(Global& g, Data& d, std::ostream& out) {
   using textio::free_line;
   const std::string dir(textio::trimmed(d.datadir));
   const std::string file(textio::trimmed(d.datafiles));
   const std::string file_name = dir + file;
   textio::LineSource src;
   if (!textio::open_source(src, file_name)) {
-    out << free_line("error opening file " + file_name) << '\n';
-    return {ReadOutcome::kStop, {}};
+    return Status::stop("error opening file " + file_name);
   }
 
   const long nlines = textio::count_lines(src);
@@ -193,7 +176,7 @@ ReadDataResult load_window(Global& g, Data& d, std::ostream& out) {
   std::vector<char> list(static_cast<size_t>(nlines), 0);
 
   Selection sel;
-  ReadDataResult err;
+  Status err;
   if (!select_window(src, d, nlines, list, sel, out, err)) return err;
   if (sel.skipped > 0) {
     out << free_line("empty records skipped (steps without a sounding):",
@@ -201,11 +184,9 @@ ReadDataResult load_window(Global& g, Data& d, std::ostream& out) {
         << '\n';
   }
   if (sel.ndata == 0) {
-    out << free_line("datafile " + file +
-                     " does not have any values in the requested timerange")
-        << '\n';
     g.stoprun = 1;
-    return {ReadOutcome::kNoData, {}};
+    return Status::stop("datafile " + file +
+                        " does not have any values in the requested timerange");
   }
 
   textio::rewind(src);
@@ -215,8 +196,8 @@ ReadDataResult load_window(Global& g, Data& d, std::ostream& out) {
   out << free_line("looking in directory " + dir) << '\n';
   out << free_line("opening file " + file_name) << '\n';
   int32_t k = 0;
-  err = store_points(src, d, list, file_name, k, out);
-  if (err.outcome != ReadOutcome::kOk) return err;
+  err = store_points(src, d, list, file_name, k);
+  if (!err.ok()) return err;
 
   out << free_line("read ", k, " simulation data:") << '\n';
   for (int32_t i = 1; i <= k; ++i) {
@@ -224,21 +205,15 @@ ReadDataResult load_window(Global& g, Data& d, std::ostream& out) {
         << '\n';
   }
   out << free_line("exiting readdata") << '\n';
-  if (k != d.ndata) {
-    out << free_line("error in readdata") << '\n';
-    return {ReadOutcome::kStop, {}};
-  }
-  return {};
+  if (k != d.ndata) return Status::stop("error in readdata");
+  return err;
 }
 
 }  // namespace
 
-ReadDataResult readdata(Global& g,
-                        Data& d,
-                        textio::LineSource& in,
-                        std::ostream& out) {
-  const ReadDataResult r = data_dialogue(d, in, out);
-  if (r.outcome != ReadOutcome::kOk) return r;
+Status readdata(Global& g, Data& d, textio::LineSource& in, std::ostream& out) {
+  const Status s = data_dialogue(d, in, out);
+  if (!s.ok()) return s;
   return load_window(g, d, out);
 }
 

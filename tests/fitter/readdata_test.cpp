@@ -46,7 +46,7 @@ void write_series(const std::string& path, const std::vector<Rec>& recs) {
 }
 
 struct Dialogue {
-  ReadDataResult res;
+  Status res;
   std::string out;
   Global g;
   Data d;
@@ -90,7 +90,7 @@ TEST(ReadData, DialogueSelectionAndStoredPointsPrintExactly) {
                 {13, 100, 11, 15, 15, 6, 15, 5}});
   Dialogue r = run_readdata(
       answers(tmp.path + "/", "data.dat", "13 100 10 0", "13 100 11 0"));
-  ASSERT_EQ(r.res.outcome, ReadOutcome::kOk) << r.out;
+  ASSERT_TRUE(r.res.ok()) << r.out << r.res.message;
   const std::string dir = tmp.path + "/";
   std::string want =
       " enter modeltype\n"
@@ -134,7 +134,7 @@ TEST(ReadData, StartWithoutExactRecordBeginsAtNextRecordOfTheDay) {
                {{13, 99, 23, 50}, {13, 100, 10, 30}, {13, 100, 10, 45}});
   Dialogue r =
       run_readdata(answers(tmp.path + "/", "d", "13 100 10 0", "13 101 0 0"));
-  ASSERT_EQ(r.res.outcome, ReadOutcome::kOk) << r.out;
+  ASSERT_TRUE(r.res.ok()) << r.out << r.res.message;
   EXPECT_EQ(times(r.d), (std::vector<double>{0.5, 0.75}));
 }
 
@@ -150,12 +150,12 @@ TEST(ReadData, WindowWithoutRecordsSetsStoprun) {
   for (Case c :
        {Case{"13 100 10 0", "13 102 0 0"}, Case{"13 101 0 0", "13 100 0 0"}}) {
     Dialogue r = run_readdata(answers(tmp.path + "/", "d", c.start, c.stop));
-    EXPECT_EQ(r.res.outcome, ReadOutcome::kNoData);
+    EXPECT_EQ(r.res.code, Status::Code::kStop);
     EXPECT_EQ(r.g.stoprun, 1);
     EXPECT_TRUE(r.d.simdata.empty());
-    EXPECT_NE(r.out.find("\n datafile d does not have any values in the "
-                         "requested timerange\n"),
-              std::string::npos)
+    EXPECT_EQ(r.res.message,
+              "datafile d does not have any values in the requested "
+              "timerange")
         << r.out;
   }
 }
@@ -166,7 +166,8 @@ TEST(ReadData, OnlyEmptyRecordsInTheWindowAreNoData) {
                {{13, 100, 10, 0}, {0, 0, 0, 0}, {13, 100, 10, 30}});
   Dialogue r = run_readdata(
       answers(tmp.path + "/", "d", "13 100 10 15", "13 100 10 30"));
-  EXPECT_EQ(r.res.outcome, ReadOutcome::kNoData) << r.out;
+  EXPECT_EQ(r.res.code, Status::Code::kStop) << r.out;
+  EXPECT_EQ(r.g.stoprun, 1);
 }
 
 TEST(ReadData, YearEndOfALeapYearIsCrossed) {
@@ -178,7 +179,7 @@ TEST(ReadData, YearEndOfALeapYearIsCrossed) {
                 {13, 1, 1, 0, 4, 1, 5}});
   Dialogue r =
       run_readdata(answers(tmp.path + "/", "d", "12 366 23 50", "13 1 1 0"));
-  ASSERT_EQ(r.res.outcome, ReadOutcome::kOk) << r.out;
+  ASSERT_TRUE(r.res.ok()) << r.out << r.res.message;
   const float step = 5.0f / 60.0f;
   EXPECT_EQ(times(r.d),
             (std::vector<double>{0.0, double(step), double(3.0f * 5 / 60)}));
@@ -190,18 +191,16 @@ TEST(ReadData, FileNameIsDirectoryJoinedWithoutSeparator) {
   // "…/da" + "ta.dat" names …/data.dat.
   Dialogue r = run_readdata(
       answers(tmp.path + "/da", "ta.dat", "13 100 10 0", "14 1 0 0"));
-  EXPECT_EQ(r.res.outcome, ReadOutcome::kOk) << r.out;
+  EXPECT_TRUE(r.res.ok()) << r.out << r.res.message;
 
   Dialogue missing =
       run_readdata(answers(tmp.path, "data.dat", "13 100 10 0", "14 1 0 0"));
-  EXPECT_EQ(missing.res.outcome, ReadOutcome::kStop);
-  EXPECT_TRUE(
-      missing.out.ends_with(" error opening file " + tmp.path + "data.dat\n"))
-      << missing.out;
+  EXPECT_EQ(missing.res.code, Status::Code::kStop);
+  EXPECT_EQ(missing.res.message, "error opening file " + tmp.path + "data.dat");
 
   Dialogue dir =
       run_readdata(answers(tmp.path, "''", "13 100 10 0", "14 1 0 0"));
-  EXPECT_EQ(dir.res.outcome, ReadOutcome::kStop) << dir.out;
+  EXPECT_EQ(dir.res.code, Status::Code::kStop) << dir.out;
 }
 
 TEST(ReadData, RecordOffTheGridEndsTheRunNamingItsLine) {
@@ -210,12 +209,12 @@ TEST(ReadData, RecordOffTheGridEndsTheRunNamingItsLine) {
                {{13, 100, 10, 0}, {13, 100, 10, 15}, {13, 100, 10, 20}});
   Dialogue r =
       run_readdata(answers(tmp.path + "/", "d", "13 100 10 0", "13 100 11 0"));
-  EXPECT_EQ(r.res.outcome, ReadOutcome::kStop);
-  EXPECT_NE(r.out.find(" error: line 3 of " + tmp.path +
-                       "/d (year 13, day 100, hour 10, minute 20) lies on no "
-                       "time step of the window"),
-            std::string::npos)
-      << r.out;
+  EXPECT_EQ(r.res.code, Status::Code::kStop);
+  EXPECT_TRUE(r.res.message.starts_with(
+      "error: line 3 of " + tmp.path +
+      "/d (year 13, day 100, hour 10, minute 20) lies on no time step of the "
+      "window"))
+      << r.res.message;
 }
 
 TEST(ReadData, RecordEarlierThanTheStartEndsTheRun) {
@@ -224,8 +223,8 @@ TEST(ReadData, RecordEarlierThanTheStartEndsTheRun) {
   write_series(tmp.path + "/d", {{13, 100, 10, 0}, {13, 100, 9, 0}});
   Dialogue r =
       run_readdata(answers(tmp.path + "/", "d", "13 100 10 0", "13 100 11 0"));
-  EXPECT_EQ(r.res.outcome, ReadOutcome::kStop);
-  EXPECT_NE(r.out.find(" error: line 2 of"), std::string::npos) << r.out;
+  EXPECT_EQ(r.res.code, Status::Code::kStop);
+  EXPECT_TRUE(r.res.message.starts_with("error: line 2 of")) << r.res.message;
 }
 
 TEST(ReadData, NonPositiveTimeStepEndsTheRun) {
@@ -233,22 +232,22 @@ TEST(ReadData, NonPositiveTimeStepEndsTheRun) {
   write_series(tmp.path + "/d", {{13, 100, 10, 0, 1, 1, 0}});
   Dialogue r =
       run_readdata(answers(tmp.path + "/", "d", "13 100 10 0", "13 100 11 0"));
-  EXPECT_EQ(r.res.outcome, ReadOutcome::kStop);
-  EXPECT_NE(r.out.find("it must be a positive number of minutes"),
-            std::string::npos)
-      << r.out;
+  EXPECT_EQ(r.res.code, Status::Code::kStop);
+  EXPECT_TRUE(
+      r.res.message.ends_with("it must be a positive number of minutes"))
+      << r.res.message;
 }
 
 TEST(ReadData, UnreadableInputIsAnInputError) {
   TempDir tmp;
   Dialogue bad_answer = run_readdata("two\n");
-  EXPECT_EQ(bad_answer.res.outcome, ReadOutcome::kInputError);
-  EXPECT_NE(bad_answer.res.diagnostic.find("standard input, line 1"),
+  EXPECT_EQ(bad_answer.res.code, Status::Code::kInputError);
+  EXPECT_NE(bad_answer.res.message.find("standard input, line 1"),
             std::string::npos)
-      << bad_answer.res.diagnostic;
+      << bad_answer.res.message;
 
   Dialogue early_end = run_readdata("2\n'/tmp/'\nx\n13 100 10 0\n");
-  EXPECT_EQ(early_end.res.outcome, ReadOutcome::kInputError);
+  EXPECT_EQ(early_end.res.code, Status::Code::kInputError);
 
   // Every line of the file must be one record of 8 values, also outside
   // the window: a short line, a blank line, a record with a ninth value.
@@ -260,9 +259,9 @@ TEST(ReadData, UnreadableInputIsAnInputError) {
     std::ofstream(tmp.path + "/d") << good << bad << good;
     Dialogue r = run_readdata(
         answers(tmp.path + "/", "d", "13 100 11 0", "13 100 12 0"));
-    EXPECT_EQ(r.res.outcome, ReadOutcome::kInputError) << bad;
-    EXPECT_TRUE(r.res.diagnostic.starts_with(tmp.path + "/d, line 2: "))
-        << r.res.diagnostic;
+    EXPECT_EQ(r.res.code, Status::Code::kInputError) << bad;
+    EXPECT_TRUE(r.res.message.starts_with(tmp.path + "/d, line 2: "))
+        << r.res.message;
   }
 }
 
