@@ -43,6 +43,76 @@ constexpr float kH[32] = {
 
 float uniform(Rng& rng) { return static_cast<float>(random(rng)); }
 
+// The magnitude of a deviate in the centre interval [a(i), a(i+1)), i =
+// 1..31, for the fraction `ustar` of the first uniform deviate.
+float centre(int i, float ustar, Rng& rng) {
+  const float aa = kA[i];
+  float w;
+  for (;;) {
+    if (ustar > kT[i]) {
+      w = (ustar - kT[i]) * kH[i];
+      break;
+    }
+    float u = uniform(rng);
+    w = u * (kA[i + 1] - aa);
+    float tt = (0.5f * w + aa) * w;
+    bool restart = false;
+    for (;;) {
+      if (ustar > tt) break;
+      u = uniform(rng);
+      if (ustar < u) {
+        ustar = uniform(rng);
+        restart = true;
+        break;
+      }
+      tt = u;
+      ustar = uniform(rng);
+    }
+    if (!restart) break;
+  }
+  return aa + w;
+}
+
+// The magnitude of a deviate beyond a(32), for the scaled first deviate `u`
+// (below 1), halving the remaining probability per interval.
+// The table ends at d(31): a deviate of the far tail (u < 2^-25, or 0)
+// stays in the last interval instead of reading past it.
+float tail(float u, Rng& rng) {
+  int i = 6;
+  float aa = kA[32];
+  for (;;) {
+    u = u + u;
+    if (u >= 1.0f) break;
+    if (i == 31) {
+      if (u == 0.0f) u = 1.0f;
+      while (u < 1.0f) u = u + u;
+      break;
+    }
+    aa = aa + kD[i];
+    i = i + 1;
+  }
+  u = u - 1.0f;
+  float w;
+  for (;;) {
+    w = u * kD[i];
+    float tt = (0.5f * w + aa) * w;
+    bool again = false;
+    for (;;) {
+      const float ustar = uniform(rng);
+      if (ustar > tt) break;
+      u = uniform(rng);
+      if (ustar < u) {
+        u = uniform(rng);
+        again = true;
+        break;
+      }
+      tt = u;
+    }
+    if (!again) break;
+  }
+  return aa + w;
+}
+
 }  // namespace
 
 float snorm(Rng& rng) {
@@ -52,71 +122,8 @@ float snorm(Rng& rng) {
   u = 32.0f * u;
   int i = static_cast<int>(u);
   if (i == 32) i = 31;
-  float aa;
-  float w;
-  if (i != 0) {
-    // Centre: the interval [a(i), a(i+1)).
-    float ustar = u - static_cast<float>(i);
-    aa = kA[i];
-    for (;;) {
-      if (ustar > kT[i]) {
-        w = (ustar - kT[i]) * kH[i];
-        break;
-      }
-      u = uniform(rng);
-      w = u * (kA[i + 1] - aa);
-      float tt = (0.5f * w + aa) * w;
-      bool restart = false;
-      for (;;) {
-        if (ustar > tt) break;
-        u = uniform(rng);
-        if (ustar < u) {
-          ustar = uniform(rng);
-          restart = true;
-          break;
-        }
-        tt = u;
-        ustar = uniform(rng);
-      }
-      if (!restart) break;
-    }
-  } else {
-    // Tail: beyond a(32), halving the remaining probability per interval.
-    // The table ends at d(31): a deviate of the far tail (u < 2^-25, or 0)
-    // stays in the last interval instead of reading past it.
-    i = 6;
-    aa = kA[32];
-    for (;;) {
-      u = u + u;
-      if (u >= 1.0f) break;
-      if (i == 31) {
-        if (u == 0.0f) u = 1.0f;
-        while (u < 1.0f) u = u + u;
-        break;
-      }
-      aa = aa + kD[i];
-      i = i + 1;
-    }
-    u = u - 1.0f;
-    for (;;) {
-      w = u * kD[i];
-      float tt = (0.5f * w + aa) * w;
-      bool again = false;
-      for (;;) {
-        const float ustar = uniform(rng);
-        if (ustar > tt) break;
-        u = uniform(rng);
-        if (ustar < u) {
-          u = uniform(rng);
-          again = true;
-          break;
-        }
-        tt = u;
-      }
-      if (!again) break;
-    }
-  }
-  const float y = aa + w;
+  const float y =
+      i != 0 ? centre(i, u - static_cast<float>(i), rng) : tail(u, rng);
   return s == 1.0f ? -y : y;
 }
 
