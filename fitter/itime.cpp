@@ -85,6 +85,61 @@ int64_t walk_until(Walk& w,
   return 0;
 }
 
+// Grid points in an hour after the first (minutes 0, ts, 2 ts, ... up to
+// 60 - ts); 0 when adding ts leaves a minute unchanged (a stalling clock,
+// left to the plain walk).
+int64_t steps_per_hour(float ts) {
+  int64_t k = 1;
+  for (float m = 0.0f;; ++k) {
+    const float next = m + ts;
+    if (next == m) return 0;
+    m = next;
+    if (m > 60.0f - ts) return k;
+  }
+}
+
+// Moves the walk `w`, standing at minute 0 of an hour, forward by whole
+// years, days and hours of k steps each hour, up to the target's hour
+// (year, day, hour) or until the count reaches kMaxCount.
+void skip_hours(Walk& w, int64_t k, int32_t year, int32_t day, int32_t hour) {
+  int32_t y = static_cast<int32_t>(w.p.year), d = static_cast<int32_t>(w.p.day),
+          h = static_cast<int32_t>(w.p.hour);
+  int32_t& ly = w.p.ly;
+  auto next_year = [&] {
+    y = y + 1;
+    ly = textio::year_length(y);
+  };
+  auto next_day = [&] {
+    d = d + 1;
+    if (d > ly) {
+      d = 1;
+      next_year();
+    }
+  };
+  auto before = [&](int32_t ty, int32_t td, int32_t th) {
+    return ty < year || (ty == year && (td < day || (td == day && th < hour)));
+  };
+  while (w.count < kMaxCount && before(y, d, h)) {
+    if (h == 0 && d == 1 && y < year) {
+      w.count += k * 24 * ly;  // a whole year before the target's
+      next_year();
+    } else if (h == 0 && (y < year || d < day)) {
+      w.count += k * 24;  // a whole day before the target's
+      next_day();
+    } else {
+      w.count += k;  // an hour before the target's
+      h = h + 1;
+      if (h > 23) {
+        h = 0;
+        next_day();
+      }
+    }
+  }
+  w.p.year = static_cast<float>(y);
+  w.p.day = static_cast<float>(d);
+  w.p.hour = static_cast<float>(h);
+}
+
 }  // namespace
 
 int32_t itime_plain(
@@ -108,57 +163,13 @@ int32_t itime(
   // first hour and in the target's hour. The result is the plain walk's.
   Walk w = walk_start(g);
   int64_t n = walk_until(w, ts, year, day, hour, minute, true);
-  if (n >= 0) {
-    g.ly = w.p.ly;
-    return static_cast<int32_t>(n);
+  if (n < 0) {
+    const int64_t k = steps_per_hour(ts);
+    if (k == 0) return itime_plain(g, year, day, hour, minute);
+    skip_hours(w, k, year, day, hour);
+    n = w.count < kMaxCount ? walk_until(w, ts, year, day, hour, minute, false)
+                            : 0;
   }
-  int64_t k = 1;  // grid points in an hour from minute 0
-  for (float m = 0.0f;; ++k) {
-    const float next = m + ts;
-    if (next == m) {  // a stalling clock: leave it to the plain walk
-      return itime_plain(g, year, day, hour, minute);
-    }
-    m = next;
-    if (m > 60.0f - ts) break;
-  }
-  int32_t y = static_cast<int32_t>(w.p.year), d = static_cast<int32_t>(w.p.day),
-          h = static_cast<int32_t>(w.p.hour);
-  int32_t& ly = w.p.ly;
-  auto before = [&](int32_t ty, int32_t td, int32_t th) {
-    return ty < year || (ty == year && (td < day || (td == day && th < hour)));
-  };
-  while (w.count < kMaxCount && before(y, d, h)) {
-    if (h == 0 && d == 1 && y < year) {
-      w.count += k * 24 * ly;  // a whole year before the target's
-      y = y + 1;
-      ly = textio::year_length(y);
-    } else if (h == 0 && (y < year || d < day)) {
-      w.count += k * 24;  // a whole day before the target's
-      d = d + 1;
-      if (d > ly) {
-        d = 1;
-        y = y + 1;
-        ly = textio::year_length(y);
-      }
-    } else {
-      w.count += k;  // an hour before the target's
-      h = h + 1;
-      if (h > 23) {
-        h = 0;
-        d = d + 1;
-        if (d > ly) {
-          d = 1;
-          y = y + 1;
-          ly = textio::year_length(y);
-        }
-      }
-    }
-  }
-  w.p.year = static_cast<float>(y);
-  w.p.day = static_cast<float>(d);
-  w.p.hour = static_cast<float>(h);
-  n = w.count < kMaxCount ? walk_until(w, ts, year, day, hour, minute, false)
-                          : 0;
   g.ly = w.p.ly;
   return static_cast<int32_t>(n);
 }
