@@ -91,7 +91,7 @@ inline int32_t segment_index(int32_t i, int32_t ndata, int32_t nparams) {
 // The model value at point i (1..ndata) of time t (hours) for parameters
 // p(1..nparams), where `p(j)` is any callable returning parameter j.
 // Models 1-4 as listed in README; any other model type gives 0.
-// REQUIRES: check_nparams(modeltype, nparams) holds.
+// REQUIRES: nparams_fit(modeltype, nparams).
 template <class P>
 double model_value(int32_t modeltype,
                    const P& p,
@@ -138,7 +138,7 @@ double model_value(int32_t modeltype,
 // against the data: sum over the points of r^2 (model 1) or r^2/s^2
 // (models 2-4, when |s| > kWeightFloor, else r^2), r = value - model.
 // Model types other than 1-4 give 0. Stores π into d.pi. Allocates nothing.
-// Returns NaN (reading nothing) when check_nparams fails or the table or
+// Returns NaN (reading nothing) when nparams_fit fails or the table or
 // the data are shorter than nparams and ndata say.
 double chi2(const Global& g, Data& d);
 

@@ -1,8 +1,8 @@
 // How a phase of ptfit ended: the run goes on, an orderly stop, or input
 // that could not be read. The phases of process 0 (data input, run
-// dialogue, start-up checks) and the ladder check of every process return
-// one; main prints its message and turns its code into the stop flag that
-// process 0 broadcasts and into the exit status.
+// dialogue) return one, as do main's start-up checks; main prints its
+// message and turns its code into the stop flag that process 0 broadcasts
+// and into the exit status.
 #pragma once
 
 #include <cstdint>
