@@ -1,7 +1,8 @@
-// The fitter's data and model: the data dialogue and window selection
-// (`readdata`), the step grid of the window (`itime`, `time`), the four
-// periodic models and their chi-square, the start-up check of the
-// parameter count, and normal deviates (`snorm`, `gennor`).
+// Module `getdata`, the fitter's data and model: the data dialogue and
+// window selection (`readdata`, in readdata.cpp), the step grid of the
+// window (`itime`, `time`, in itime.cpp), the four periodic models, their
+// chi-square and the start-up check of the parameter count (chi2.cpp), and
+// normal deviates (`snorm`, `gennor`, in snorm.cpp).
 #pragma once
 
 #include <cmath>
@@ -11,6 +12,7 @@
 
 #include "freeform_in.h"
 #include "global.h"
+#include "status.h"
 
 namespace ptfit {
 
@@ -22,32 +24,21 @@ constexpr double kPi = 3.141592653589793;
 constexpr double kWeightFloor = static_cast<double>(1.0e-7f);
 
 // ---------------------------------------------------------------------------
-// Data input.
-
-enum class ReadOutcome {
-  kOk,          // simdata holds ndata >= 1 points
-  kNoData,      // no record in the window: message printed, stoprun = 1
-  kStop,        // message printed; end the run (exit status 0)
-  kInputError,  // an answer or record could not be read: `diagnostic` goes
-                // to standard error; end the run with a non-zero status
-};
-
-struct ReadDataResult {
-  ReadOutcome outcome = ReadOutcome::kOk;
-  std::string diagnostic;  // kInputError only
-};
+// Data input (readdata.cpp).
 
 // Runs the data dialogue on `in` (prompts and echoes to `out`, one whole
 // line per write), reads the chosen window of the series file into `d`
-// (modeltype, the window, ndata, simdata) and reports how it ended. Sets
-// g.stoprun = 1 when no record falls into the window. Records whose year
-// and day are both 0 (steps without a sounding) are skipped and counted; a
-// record that lies on no step of the window's grid ends the run (kStop)
-// with a message naming its line and time.
-ReadDataResult readdata(Global& g,
-                        Data& d,
-                        textio::LineSource& in,
-                        std::ostream& out);
+// (modeltype, the window, ndata, simdata) and says how it ended: ok with
+// ndata >= 1 points; a stop, its message not yet printed, when the file
+// cannot be opened, no record falls into the window (g.stoprun = 1 then), a
+// record lies on no step of the window's grid (the message names its line and
+// time) or the file ends early; an input error when an answer or a line of
+// the file cannot be read. Records whose year and day are both 0 (steps
+// without a sounding) are skipped and counted.
+Status readdata(Global& g, Data& d, textio::LineSource& in, std::ostream& out);
+
+// ---------------------------------------------------------------------------
+// The step grid of the window (itime.cpp).
 
 // The number of the step of the window's grid that (year, day, hour,
 // minute) falls on, the window start being step 1. The grid runs from the
@@ -59,26 +50,30 @@ ReadDataResult readdata(Global& g,
 int32_t itime(
     TimeGrid& g, int32_t year, int32_t day, int32_t hour, int32_t minute);
 
+// The same count by walking every step from the window start: the plain
+// reference that `itime` agrees with.
+int32_t itime_plain(
+    TimeGrid& g, int32_t year, int32_t day, int32_t hour, int32_t minute);
+
 // Hours from the window start to (year, day, hour, minute), in single
 // precision. Times in the start year at or after the start hour of the
 // start day follow the three closed forms of the window; any other time
 // counts whole days across year ends (years divisible by 4 have 366 days)
 // as 24*days + (hour - hour1) + (minute - minute1)/60, negative before the
 // start.
-// The same count by walking every step from the window start: the plain
-// reference that `itime` agrees with.
-int32_t itime_plain(
-    TimeGrid& g, int32_t year, int32_t day, int32_t hour, int32_t minute);
-
 float time(
     const TimeGrid& g, int32_t year, int32_t day, int32_t hour, int32_t minute);
 
 // ---------------------------------------------------------------------------
-// Models and chi-square.
+// Models and chi-square (chi2.cpp).
 
-// Checks at start-up that `nparams` parameters fill the layout of
-// `modeltype`: 1 + 3k for model 1, 1 + 5k for model 4, at least 4 for
-// models 2 and 3, never negative. False with a one-line message otherwise.
+// The rule of the parameter count: true when `nparams` parameters fill the
+// layout of `modeltype`, 1 + 3k for model 1, 1 + 5k for model 4, at least
+// 4 for models 2 and 3, any count that is not negative for other types.
+bool nparams_fit(int32_t modeltype, int32_t nparams);
+
+// The start-up check of nparams_fit: false with a one-line message that
+// names the layout when the count does not fit.
 bool check_nparams(int32_t modeltype, int32_t nparams, std::string& message);
 
 // Segment index k of point i (1..ndata) for models 2 and 3:
@@ -96,7 +91,7 @@ inline int32_t segment_index(int32_t i, int32_t ndata, int32_t nparams) {
 // The model value at point i (1..ndata) of time t (hours) for parameters
 // p(1..nparams), where `p(j)` is any callable returning parameter j.
 // Models 1-4 as listed in README; any other model type gives 0.
-// REQUIRES: check_nparams(modeltype, nparams) holds.
+// REQUIRES: nparams_fit(modeltype, nparams).
 template <class P>
 double model_value(int32_t modeltype,
                    const P& p,
@@ -143,12 +138,13 @@ double model_value(int32_t modeltype,
 // against the data: sum over the points of r^2 (model 1) or r^2/s^2
 // (models 2-4, when |s| > kWeightFloor, else r^2), r = value - model.
 // Model types other than 1-4 give 0. Stores π into d.pi. Allocates nothing.
-// Returns NaN (reading nothing) when check_nparams fails or the table or
+// Returns NaN (reading nothing) when nparams_fit fails or the table or
 // the data are shorter than nparams and ndata say.
 double chi2(const Global& g, Data& d);
 
 // ---------------------------------------------------------------------------
-// Normal deviates (single precision), drawn from the process's stream.
+// Normal deviates (single precision), drawn from the process's stream
+// (snorm.cpp).
 
 // One standard normal deviate (Ahrens and Dieter's algorithm FL, 32
 // intervals). Draws at least one uniform deviate.

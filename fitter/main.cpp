@@ -20,69 +20,61 @@
 #include "results.h"
 #include "seed.h"
 #include "startup.h"
+#include "status.h"
 
 namespace ptfit {
 
 namespace {
 
-// Stop flags shared by process 0 (0 goes on).
-constexpr int32_t kStopOrderly = 1;
-constexpr int32_t kStopInputError = 2;
+// The stop flag that process 0 broadcasts after a phase that ended with
+// `code` (0: the run goes on), and the code it stands for.
+int32_t stop_flag(Status::Code code) { return static_cast<int32_t>(code); }
+Status::Code stop_code(int32_t flag) { return static_cast<Status::Code>(flag); }
 
-int32_t stop_flag(Ending e) {
-  switch (e) {
-    case Ending::kGoOn:
-      return 0;
-    case Ending::kStop:
-      return kStopOrderly;
-    case Ending::kInputError:
-      return kStopInputError;
-  }
-  return kStopOrderly;
+// The exit status of a run that ends with `code`: 2 when input could not be
+// read, 0 otherwise.
+int exit_status(Status::Code code) {
+  return code == Status::Code::kInputError ? 2 : 0;
 }
 
-// Process 0's flag to all processes; with one process there is no one to
+// Process 0's status of a phase, told to every process: process 0 keeps
+// its own, the others get its code. With one process there is no one to
 // tell.
-int32_t agree_on_stop(const Global& g, int32_t flag) {
-  return g.mpisize > 1 ? share_stop(flag) : flag;
+Status agree_on(const Global& g, Status s) {
+  if (g.mpisize == 1) return s;
+  const int32_t flag = share_stop(stop_flag(s.code));
+  if (g.mpiid != 0) s.code = stop_code(flag);
+  return s;
 }
 
-// The exit status of a run that ends early with `flag`.
-int end_early(int32_t flag) {
-  barrier();
-  return flag == kStopInputError ? 2 : 0;
-}
-
-// Process 0's data dialogue and data input; the stop flag of its outcome.
-int32_t read_data(Global& g, Data& d, textio::LineSource& in) {
-  const ReadDataResult r = readdata(g, d, in, std::cout);
-  switch (r.outcome) {
-    case ReadOutcome::kOk:
-      return 0;
-    case ReadOutcome::kInputError:
-      complain(r.diagnostic);
-      return kStopInputError;
-    case ReadOutcome::kNoData:
-    case ReadOutcome::kStop:
-      return kStopOrderly;
+// Ends the run early on this process: prints the message of `s` (a stop's
+// on standard output, an input error's diagnostic on standard error), waits
+// for every process and returns the exit status.
+int end_early(const Status& s) {
+  if (!s.message.empty()) {
+    if (s.code == Status::Code::kInputError) {
+      complain(s.message);
+    } else {
+      put_line(std::cout, textio::free_line(s.message));
+    }
   }
-  return kStopOrderly;
+  barrier();
+  return exit_status(s.code);
 }
 
 // Process 0's run dialogue and the start-up checks of what it read.
-int32_t read_run(Global& g,
-                 RunConfig& c,
-                 const Data& d,
-                 textio::LineSource& in) {
-  const Ending e = run_dialogue(in, std::cout, g.mpisize, g, c);
-  if (e != Ending::kGoOn) return stop_flag(e);
+Status read_run(Global& g,
+                RunConfig& c,
+                const Data& d,
+                textio::LineSource& in) {
+  const Status s = run_dialogue(in, std::cout, g.mpisize, g, c);
+  if (!s.ok()) return s;
   std::string message;
   if (!check_nparams(d.modeltype, g.nparams, message) ||
       !check_samplingtype(c.samplingtype, message)) {
-    put_line(std::cout, textio::free_line(message));
-    return kStopOrderly;
+    return Status::stop(message);
   }
-  return 0;
+  return s;
 }
 
 // The replicas' walk: nblocks blocks of nmoves moves, with exchanges,
@@ -145,43 +137,59 @@ void block_loop(Global& g,
   }
 }
 
+// The start temperature of this process, 1 without tempering; with
+// tempering its place in its ladder, the ladder's communicator (returned),
+// the level table and the exchange counts.
+MPI_Comm join_ladder(Global& g, RunConfig& c) {
+  g.temperature = 1.0;
+  if (!c.tempering) return MPI_COMM_NULL;
+  place_in_ladder(g.mpiid, c);
+  MPI_Comm subcomm = split_world(c.colour, c.subrank);
+  c.temperingorder.resize(c.ntemperatures);
+  for (int32_t l = 0; l < c.ntemperatures; ++l) c.temperingorder[l] = l;
+  g.temperature = start_temperature(c.tempratio, c.subrank);
+  c.nexattempt = 0;
+  c.nexaccept = 0;
+  return subcomm;
+}
+
+// Opens the scatter file of process g.mpiid and writes its header; false
+// (with a message) when it cannot be opened.
+bool open_scatter(const Global& g, textio::AtomicFile& file) {
+  if (!textio::atomic_open(file, scatter_name(g.mpiid))) {
+    put_line(std::cout,
+             textio::free_line("error opening file " + scatter_name(g.mpiid) +
+                               ": " + file.error));
+    return false;
+  }
+  textio::atomic_write(file, scatter_header(g));
+  return true;
+}
+
 // The whole run of one process; returns its exit status.
 int run(Global& g, RunConfig& c, Data& d) {
   const bool root = g.mpiid == 0;
   textio::LineSource in = textio::stdin_source();
   if (root) put_line(std::cout, nprocesses_line(g.mpisize));
 
-  int32_t flag = root ? read_data(g, d, in) : 0;
-  flag = agree_on_stop(g, flag);
-  if (flag != 0) return end_early(flag);
+  Status s = agree_on(g, root ? readdata(g, d, in, std::cout) : Status());
+  if (!s.ok()) return end_early(s);
   if (g.mpisize > 1) {
     bcastdata(g, d, std::cout);
     barrier();
   }
 
-  flag = root ? read_run(g, c, d, in) : 0;
-  flag = agree_on_stop(g, flag);
-  if (flag != 0) return end_early(flag);
+  s = agree_on(g, root ? read_run(g, c, d, in) : Status());
+  if (!s.ok()) return end_early(s);
   barrier();
 
   if (g.mpisize > 1) bcastparams(g, c);
   if (!layout_ladders(g.mpisize, c)) {
-    put_line(std::cout, textio::free_line(kLadderError));
-    return end_early(kStopOrderly);
+    return end_early(Status::stop(kLadderError));
   }
   barrier();
 
-  g.temperature = 1.0;
-  MPI_Comm subcomm = MPI_COMM_NULL;
-  if (c.tempering) {
-    place_in_ladder(g.mpiid, c);
-    subcomm = split_world(c.colour, c.subrank);
-    c.temperingorder.resize(c.ntemperatures);
-    for (int32_t l = 0; l < c.ntemperatures; ++l) c.temperingorder[l] = l;
-    g.temperature = start_temperature(c.tempratio, c.subrank);
-    c.nexattempt = 0;
-    c.nexaccept = 0;
-  }
+  MPI_Comm subcomm = join_ladder(g, c);
 
   barrier();
   if (root)
@@ -196,17 +204,7 @@ int run(Global& g, RunConfig& c, Data& d) {
   barrier();
 
   textio::AtomicFile scatter_file;
-  bool scatter_open = false;
-  if (c.scatter && root) {
-    scatter_open = textio::atomic_open(scatter_file, scatter_name(g.mpiid));
-    if (scatter_open) {
-      textio::atomic_write(scatter_file, scatter_header(g));
-    } else {
-      put_line(std::cout,
-               textio::free_line("error opening file " + scatter_name(g.mpiid) +
-                                 ": " + scatter_file.error));
-    }
-  }
+  const bool scatter_open = c.scatter && root && open_scatter(g, scatter_file);
 
   block_loop(g, c, d, subcomm, scatter_open ? &scatter_file : nullptr);
 

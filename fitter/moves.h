@@ -18,9 +18,10 @@ constexpr double kStepAdapt = static_cast<double>(0.01f);
 // Replaces p.value by a proposal. samplingtype 11: a uniform draw over the
 // range. Otherwise value + (0.5 - u) * maxstep, re-entering the range at
 // the other end by the overshoot (modulo the range width) when it leaves
-// it. Draws one deviate. When p.vary is 0, prints "CRITICAL ERROR IN
-// MOVEPARAMS" and returns false (the caller stops the process); true
-// otherwise.
+// it. Draws one deviate and returns true. When p.vary is 0, prints
+// "CRITICAL ERROR IN MOVEPARAMS" and returns false without drawing or
+// changing p; nothing stops the run (the walk moves varied parameters only
+// and does not test the result).
 bool moveparams(Fitparam& p, int32_t samplingtype, Rng& rng, std::ostream& out);
 
 // The Metropolis test for the reduced chi-square increase `delta`: 1 when

@@ -9,72 +9,53 @@
 
 namespace ptfit {
 
-namespace {
-
-// Prints the diagnostic of a failed read. True when the read succeeded.
-bool read_ok(const textio::ReadResult& r) {
-  if (r.status == textio::ReadStatus::kOk) return true;
-  complain(r.message);
-  return false;
-}
-
-}  // namespace
-
 Fitparam new_fitparam() {
   Fitparam p;
   p.name.assign(20, ' ');
   return p;
 }
 
-Ending run_dialogue(textio::LineSource& in,
+Status run_dialogue(textio::LineSource& in,
                     std::ostream& out,
                     int32_t mpisize,
                     Global& g,
                     RunConfig& c) {
+  using textio::item;
   put_line(out, textio::free_line("enter number of parameters"));
-  if (!read_ok(textio::read_list(
-          in, {textio::item(g.nparams), textio::item(g.nparams2)}))) {
-    return Ending::kInputError;
-  }
+  Status s = read_answer(in, {item(g.nparams), item(g.nparams2)});
+  if (!s.ok()) return s;
   put_line(out, textio::free_line("enter filename to read parameter details"));
   g.paramsfile.assign(200, ' ');
-  if (!read_ok(textio::read_list(in, {textio::item(g.paramsfile, 200)}))) {
-    return Ending::kInputError;
-  }
-  const Ending e = read_paramsfile(g, out);
-  if (e != Ending::kGoOn) return e;
+  s = read_answer(in, {item(g.paramsfile, 200)});
+  if (!s.ok()) return s;
+  s = read_paramsfile(g);
+  if (!s.ok()) return s;
 
-  if (!read_ok(textio::read_list(in,
-                                 {textio::item(g.nblocks),
-                                  textio::item(g.nmoves),
-                                  textio::item(g.nskip),
-                                  textio::item(c.statistics_start)})) ||
-      !read_ok(textio::read_list(in, {textio::item(c.samplingtype)})) ||
-      !read_ok(textio::read_list(in, {textio::item(c.chi2max)})) ||
-      !read_ok(textio::read_list(in,
-                                 {textio::item(c.tempering),
-                                  textio::item(c.nexchange),
-                                  textio::item(c.tempratio)})) ||
-      !read_ok(textio::read_list(
-          in, {textio::item(c.clones), textio::item(c.nclones)})) ||
-      !read_ok(textio::read_list(in, {textio::item(c.scatter)}))) {
-    return Ending::kInputError;
-  }
+  s = read_answers(in,
+                   {{item(g.nblocks),
+                     item(g.nmoves),
+                     item(g.nskip),
+                     item(c.statistics_start)},
+                    {item(c.samplingtype)},
+                    {item(c.chi2max)},
+                    {item(c.tempering), item(c.nexchange), item(c.tempratio)},
+                    {item(c.clones), item(c.nclones)},
+                    {item(c.scatter)}});
+  if (!s.ok()) return s;
   if (mpisize == 1) {
     c.tempering = false;
     c.clones = false;
     c.ntemperatures = 1;
     c.nclones = 1;
   }
-  return Ending::kGoOn;
+  return s;
 }
 
-Ending read_paramsfile(Global& g, std::ostream& out) {
+Status read_paramsfile(Global& g) {
   const std::string path(textio::trimmed(g.paramsfile));
   textio::LineSource src;
   if (!textio::open_source(src, path)) {
-    put_line(out, textio::free_line("error reading from paramsfile " + path));
-    return Ending::kStop;
+    return Status::stop("error reading from paramsfile " + path);
   }
   // The records are read before the table (about 160 kB a record) is
   // made, so that a count far beyond the file's records costs nothing.
@@ -91,12 +72,10 @@ Ending read_paramsfile(Global& g, std::ostream& out) {
         src,
         {textio::item(e.name, 20), textio::item(e.low), textio::item(e.high)});
     if (r.status == textio::ReadStatus::kEof) {
-      put_line(out,
-               textio::free_line("error: paramsfile " + path +
-                                 " ended before its time"));
-      return Ending::kStop;
+      return Status::stop("error: paramsfile " + path +
+                          " ended before its time");
     }
-    if (!read_ok(r)) return Ending::kInputError;
+    if (r.status != textio::ReadStatus::kOk) return read_status(r);
     entries.push_back(std::move(e));
   }
   g.fitparams.clear();
@@ -107,7 +86,7 @@ Ending read_paramsfile(Global& g, std::ostream& out) {
     p.range = {e.low, e.high};
     g.fitparams.push_back(std::move(p));
   }
-  return Ending::kGoOn;
+  return {};
 }
 
 bool layout_ladders(int32_t mpisize, RunConfig& c) {

@@ -9,16 +9,9 @@
 
 #include "freeform_in.h"
 #include "global.h"
+#include "status.h"
 
 namespace ptfit {
-
-// How a step of process 0 ended.
-enum class Ending {
-  kGoOn,        // the run goes on
-  kStop,        // an orderly end (message printed, exit status 0)
-  kInputError,  // an unreadable answer or record (diagnostic on standard
-                // error, non-zero exit status)
-};
 
 // A fresh parameter record with the defaults (name all blanks).
 Fitparam new_fitparam();
@@ -26,9 +19,9 @@ Fitparam new_fitparam();
 // Process 0's run dialogue on `in`: the parameter count, the parameter file
 // and its records, then the six reads of the run configuration; with a
 // single process tempering and clones are switched off and there is one
-// ladder of one level. Prompts and messages go to `out`, the diagnostic of
-// an unreadable answer or record to standard error.
-Ending run_dialogue(textio::LineSource& in,
+// ladder of one level. Prompts go to `out`. Ends with the status of the
+// first read that fails or of read_paramsfile.
+Status run_dialogue(textio::LineSource& in,
                     std::ostream& out,
                     int32_t mpisize,
                     Global& g,
@@ -36,8 +29,9 @@ Ending run_dialogue(textio::LineSource& in,
 
 // Reads g.nparams records (name, lower and upper bound) from the parameter
 // file g.paramsfile into a new table g.fitparams. The table is built only
-// when every record was read.
-Ending read_paramsfile(Global& g, std::ostream& out);
+// when every record was read. A stop when the file cannot be opened or ends
+// before the last record; an input error when a record cannot be read.
+Status read_paramsfile(Global& g);
 
 // The ladder layout for `mpisize` processes in c.nclones ladders: sets
 // ntemperatures, clears clones with a single ladder and tempering with

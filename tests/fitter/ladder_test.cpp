@@ -99,7 +99,16 @@ TEST(Exchange, SwapKeepsTheLevelTableAPermutation) {
 
 using testsupport::TempDir;
 
-Ending dialogue(const std::string& answers,
+}  // namespace
+
+// A status as a failing expectation shows it.
+void PrintTo(const Status& s, std::ostream* os) {
+  *os << "{code " << static_cast<int>(s.code) << ", \"" << s.message << "\"}";
+}
+
+namespace {
+
+Status dialogue(const std::string& answers,
                 int32_t mpisize,
                 Global& g,
                 RunConfig& c,
@@ -109,9 +118,9 @@ Ending dialogue(const std::string& answers,
   in.in = &text;
   in.name = "standard input";
   std::ostringstream out;
-  const Ending e = run_dialogue(in, out, mpisize, g, c);
+  const Status s = run_dialogue(in, out, mpisize, g, c);
   printed = out.str();
-  return e;
+  return s;
 }
 
 TEST(RunDialogue, ReadsParameterFileAndSixConfigurationReads) {
@@ -124,7 +133,7 @@ TEST(RunDialogue, ReadsParameterFileAndSixConfigurationReads) {
   const std::string answers = "2 0\n'" + params +
                               "'\n5 100\n 2 1 extra\n1\n250.5\n"
                               "T 10 1.5\nT 2\nF\n";
-  ASSERT_EQ(dialogue(answers, 4, g, c, printed), Ending::kGoOn);
+  ASSERT_TRUE(dialogue(answers, 4, g, c, printed).ok());
   EXPECT_EQ(printed,
             " enter number of parameters\n"
             " enter filename to read parameter details\n");
@@ -149,7 +158,7 @@ TEST(RunDialogue, ReadsParameterFileAndSixConfigurationReads) {
   // A single process never tempers and has one ladder of one level.
   Global g1;
   RunConfig c1;
-  ASSERT_EQ(dialogue(answers, 1, g1, c1, printed), Ending::kGoOn);
+  ASSERT_TRUE(dialogue(answers, 1, g1, c1, printed).ok());
   EXPECT_FALSE(c1.tempering);
   EXPECT_FALSE(c1.clones);
   EXPECT_EQ(c1.nclones, 1);
@@ -163,36 +172,33 @@ TEST(RunDialogue, MissingShortAndUnreadableParameterFiles) {
   std::string printed;
   const std::string missing = dir.path + "/none.txt";
   EXPECT_EQ(dialogue("1 0\n'" + missing + "'\n", 1, g, c, printed),
-            Ending::kStop);
-  EXPECT_NE(printed.find(" error reading from paramsfile " + missing + "\n"),
-            std::string::npos);
+            Status::stop("error reading from paramsfile " + missing));
 
   // A directory is no parameter file either.
   EXPECT_EQ(dialogue("1 0\n'" + dir.path + "'\n", 1, g, c, printed),
-            Ending::kStop);
-  EXPECT_NE(printed.find(" error reading from paramsfile " + dir.path + "\n"),
-            std::string::npos);
+            Status::stop("error reading from paramsfile " + dir.path));
 
   const std::string shortfile = dir.write("short.txt", "a 1 2\nb 3\n");
-  EXPECT_EQ(dialogue("2 0\n'" + shortfile + "'\n", 1, g, c, printed),
-            Ending::kStop);
-  EXPECT_NE(printed.find(" error: paramsfile " + shortfile +
-                         " ended before its time\n"),
-            std::string::npos);
+  const Status ended =
+      Status::stop("error: paramsfile " + shortfile + " ended before its time");
+  EXPECT_EQ(dialogue("2 0\n'" + shortfile + "'\n", 1, g, c, printed), ended);
   EXPECT_TRUE(g.fitparams.empty());
 
   // A count far beyond the file ends the same way without building a table.
   EXPECT_EQ(dialogue("2000000000 0\n'" + shortfile + "'\n", 1, g, c, printed),
-            Ending::kStop);
+            ended);
 
   const std::string bad = dir.write("bad.txt", "a one 2\n");
-  EXPECT_EQ(dialogue("1 0\n'" + bad + "'\n", 1, g, c, printed),
-            Ending::kInputError);
+  const Status unreadable = dialogue("1 0\n'" + bad + "'\n", 1, g, c, printed);
+  EXPECT_EQ(unreadable.code, Status::Code::kInputError);
+  EXPECT_TRUE(unreadable.message.starts_with(bad + ", line 1"))
+      << unreadable.message;
   // An answer that is no number, and answers that end early.
-  EXPECT_EQ(dialogue("x\n", 1, g, c, printed), Ending::kInputError);
+  EXPECT_EQ(dialogue("x\n", 1, g, c, printed).code, Status::Code::kInputError);
   const std::string good = dir.write("good.txt", "a 1 2\n");
-  EXPECT_EQ(dialogue("1 0\n'" + good + "'\n5 100 2 1\n1\n", 1, g, c, printed),
-            Ending::kInputError);
+  EXPECT_EQ(
+      dialogue("1 0\n'" + good + "'\n5 100 2 1\n1\n", 1, g, c, printed).code,
+      Status::Code::kInputError);
 }
 
 TEST(InitParameters, BinPositionsSpanTheRangeAndValueStartsAtTheCentre) {

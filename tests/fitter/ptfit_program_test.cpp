@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -214,55 +215,56 @@ void expect_result_files(const TempDir& dir, size_t scatter_records) {
             false);
 }
 
-TEST(PtfitRun, OneProcessDeterministicRun) {
+// One deterministic run: the processes, the answers on tempering and
+// ladders, and what they give.
+struct RunCase {
+  const char* name;
+  int np;
+  const char* tempering;  // tempering, nexchange, tempratio
+  const char* clones;     // clones, nclones
+  bool ratio;             // process 0 prints its exchange ratio
+  double chi2_samples;    // samples binned by all processes
+  size_t scatter_records;
+};
+
+void PrintTo(const RunCase& r, std::ostream* os) { *os << r.name; }
+
+class PtfitRun : public ::testing::TestWithParam<RunCase> {};
+
+TEST_P(PtfitRun, DeterministicRunListingAndResultFiles) {
+  const RunCase& r = GetParam();
   TempDir dir;
   dir.write("data.txt", four_points());
   dir.write("params.txt", "c 10 10\n");
-  const Outcome o = run_ptfit(dir, 1, answers(config("T 1 2.0", "T 3")));
+  const Outcome o =
+      run_ptfit(dir, r.np, answers(config(r.tempering, r.clones)));
   EXPECT_EQ(o.status, 0) << o.err;
-  // One process: tempering and ladders are switched off whatever answered.
-  expect_listing(o, 1, deterministic_listing(1, false));
-  expect_chi2_samples(dir, 3);
-  expect_result_files(dir, 6);
+  expect_listing(o, r.np, deterministic_listing(r.np, r.ratio));
+  expect_chi2_samples(dir, r.chi2_samples);
+  expect_result_files(dir, r.scatter_records);
 }
 
-TEST(PtfitRun, TwoProcessesOneLadderSwapEveryMove) {
-  TempDir dir;
-  dir.write("data.txt", four_points());
-  dir.write("params.txt", "c 10 10\n");
-  const Outcome o = run_ptfit(dir, 2, answers(config("T 1 2.0", "F 1")));
-  EXPECT_EQ(o.status, 0) << o.err;
-  expect_listing(o, 2, deterministic_listing(2, true));
-  // One process of the ladder is at temperature 1 during each of the three
-  // moves of block 2.
-  expect_chi2_samples(dir, 3);
-  // Process 0 is at temperature 1 after moves 1, 3 and 5 only.
-  expect_result_files(dir, 3);
-}
+const RunCase kRuns[] = {
+    // One process: tempering and ladders are switched off whatever
+    // answered; each move of block 2 bins once, every move is scattered.
+    {"OneProcess", 1, "T 1 2.0", "T 3", false, 3, 6},
+    // Every move swaps the two levels: one process of the ladder is at
+    // temperature 1 during each of the three moves of block 2; process 0 is
+    // at temperature 1 after moves 1, 3 and 5 only.
+    {"TwoProcessesOneLadder", 2, "T 1 2.0", "F 1", true, 3, 3},
+    // Exchanges within each ladder; each always has exactly one process at
+    // temperature 1: twice the samples of one ladder.
+    {"FourProcessesTwoLadders", 4, "T 1 2.0", "T 2", true, 6, 3},
+    // Four independent walkers, every one at temperature 1.
+    {"FourWalkersWithoutTempering", 4, "F 1 2.0", "F 1", false, 12, 6},
+};
 
-TEST(PtfitRun, FourProcessesTwoLaddersExchangeWithinEach) {
-  TempDir dir;
-  dir.write("data.txt", four_points());
-  dir.write("params.txt", "c 10 10\n");
-  const Outcome o = run_ptfit(dir, 4, answers(config("T 1 2.0", "T 2")));
-  EXPECT_EQ(o.status, 0) << o.err;
-  expect_listing(o, 4, deterministic_listing(4, true));
-  // Each of the two ladders always has exactly one process at temperature
-  // 1: twice the samples of one ladder.
-  expect_chi2_samples(dir, 6);
-  expect_result_files(dir, 3);
-}
-
-TEST(PtfitRun, FourIndependentWalkersWithoutTempering) {
-  TempDir dir;
-  dir.write("data.txt", four_points());
-  dir.write("params.txt", "c 10 10\n");
-  const Outcome o = run_ptfit(dir, 4, answers(config("F 1 2.0", "F 1")));
-  EXPECT_EQ(o.status, 0) << o.err;
-  expect_listing(o, 4, deterministic_listing(4, false));
-  expect_chi2_samples(dir, 12);  // every process at temperature 1
-  expect_result_files(dir, 6);
-}
+INSTANTIATE_TEST_SUITE_P(Ladders,
+                         PtfitRun,
+                         ::testing::ValuesIn(kRuns),
+                         [](const ::testing::TestParamInfo<RunCase>& info) {
+                           return std::string(info.param.name);
+                         });
 
 // The lines of an early end: everything after the given line must be absent
 // and the run must end promptly with the given status.
@@ -335,7 +337,7 @@ TEST_P(EarlyEnd, UnreadableOrMissingAnswersFailWithADiagnostic) {
 
 INSTANTIATE_TEST_SUITE_P(Processes, EarlyEnd, ::testing::Values(1, 4));
 
-TEST(PtfitRun, LadderCountThatDoesNotDivideTheProcesses) {
+TEST(PtfitLadders, CountThatDoesNotDivideTheProcessesEndsEveryProcess) {
   TempDir dir;
   dir.write("data.txt", four_points());
   dir.write("params.txt", "c 10 10\n");

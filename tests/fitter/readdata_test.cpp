@@ -1,13 +1,11 @@
 // The data dialogue end to end: answers from a string, a series file in a
-// temporary directory, the printed lines and the stored points; and the
-// step grid of the window.
+// temporary directory, the printed lines and the stored points.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
 #include <cmath>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -48,7 +46,7 @@ void write_series(const std::string& path, const std::vector<Rec>& recs) {
 }
 
 struct Dialogue {
-  ReadDataResult res;
+  Status res;
   std::string out;
   Global g;
   Data d;
@@ -92,7 +90,7 @@ TEST(ReadData, DialogueSelectionAndStoredPointsPrintExactly) {
                 {13, 100, 11, 15, 15, 6, 15, 5}});
   Dialogue r = run_readdata(
       answers(tmp.path + "/", "data.dat", "13 100 10 0", "13 100 11 0"));
-  ASSERT_EQ(r.res.outcome, ReadOutcome::kOk) << r.out;
+  ASSERT_TRUE(r.res.ok()) << r.out << r.res.message;
   const std::string dir = tmp.path + "/";
   std::string want =
       " enter modeltype\n"
@@ -136,7 +134,7 @@ TEST(ReadData, StartWithoutExactRecordBeginsAtNextRecordOfTheDay) {
                {{13, 99, 23, 50}, {13, 100, 10, 30}, {13, 100, 10, 45}});
   Dialogue r =
       run_readdata(answers(tmp.path + "/", "d", "13 100 10 0", "13 101 0 0"));
-  ASSERT_EQ(r.res.outcome, ReadOutcome::kOk) << r.out;
+  ASSERT_TRUE(r.res.ok()) << r.out << r.res.message;
   EXPECT_EQ(times(r.d), (std::vector<double>{0.5, 0.75}));
 }
 
@@ -152,12 +150,12 @@ TEST(ReadData, WindowWithoutRecordsSetsStoprun) {
   for (Case c :
        {Case{"13 100 10 0", "13 102 0 0"}, Case{"13 101 0 0", "13 100 0 0"}}) {
     Dialogue r = run_readdata(answers(tmp.path + "/", "d", c.start, c.stop));
-    EXPECT_EQ(r.res.outcome, ReadOutcome::kNoData);
+    EXPECT_EQ(r.res.code, Status::Code::kStop);
     EXPECT_EQ(r.g.stoprun, 1);
     EXPECT_TRUE(r.d.simdata.empty());
-    EXPECT_NE(r.out.find("\n datafile d does not have any values in the "
-                         "requested timerange\n"),
-              std::string::npos)
+    EXPECT_EQ(r.res.message,
+              "datafile d does not have any values in the requested "
+              "timerange")
         << r.out;
   }
 }
@@ -168,7 +166,8 @@ TEST(ReadData, OnlyEmptyRecordsInTheWindowAreNoData) {
                {{13, 100, 10, 0}, {0, 0, 0, 0}, {13, 100, 10, 30}});
   Dialogue r = run_readdata(
       answers(tmp.path + "/", "d", "13 100 10 15", "13 100 10 30"));
-  EXPECT_EQ(r.res.outcome, ReadOutcome::kNoData) << r.out;
+  EXPECT_EQ(r.res.code, Status::Code::kStop) << r.out;
+  EXPECT_EQ(r.g.stoprun, 1);
 }
 
 TEST(ReadData, YearEndOfALeapYearIsCrossed) {
@@ -180,7 +179,7 @@ TEST(ReadData, YearEndOfALeapYearIsCrossed) {
                 {13, 1, 1, 0, 4, 1, 5}});
   Dialogue r =
       run_readdata(answers(tmp.path + "/", "d", "12 366 23 50", "13 1 1 0"));
-  ASSERT_EQ(r.res.outcome, ReadOutcome::kOk) << r.out;
+  ASSERT_TRUE(r.res.ok()) << r.out << r.res.message;
   const float step = 5.0f / 60.0f;
   EXPECT_EQ(times(r.d),
             (std::vector<double>{0.0, double(step), double(3.0f * 5 / 60)}));
@@ -192,18 +191,16 @@ TEST(ReadData, FileNameIsDirectoryJoinedWithoutSeparator) {
   // "…/da" + "ta.dat" names …/data.dat.
   Dialogue r = run_readdata(
       answers(tmp.path + "/da", "ta.dat", "13 100 10 0", "14 1 0 0"));
-  EXPECT_EQ(r.res.outcome, ReadOutcome::kOk) << r.out;
+  EXPECT_TRUE(r.res.ok()) << r.out << r.res.message;
 
   Dialogue missing =
       run_readdata(answers(tmp.path, "data.dat", "13 100 10 0", "14 1 0 0"));
-  EXPECT_EQ(missing.res.outcome, ReadOutcome::kStop);
-  EXPECT_TRUE(
-      missing.out.ends_with(" error opening file " + tmp.path + "data.dat\n"))
-      << missing.out;
+  EXPECT_EQ(missing.res.code, Status::Code::kStop);
+  EXPECT_EQ(missing.res.message, "error opening file " + tmp.path + "data.dat");
 
   Dialogue dir =
       run_readdata(answers(tmp.path, "''", "13 100 10 0", "14 1 0 0"));
-  EXPECT_EQ(dir.res.outcome, ReadOutcome::kStop) << dir.out;
+  EXPECT_EQ(dir.res.code, Status::Code::kStop) << dir.out;
 }
 
 TEST(ReadData, RecordOffTheGridEndsTheRunNamingItsLine) {
@@ -212,12 +209,12 @@ TEST(ReadData, RecordOffTheGridEndsTheRunNamingItsLine) {
                {{13, 100, 10, 0}, {13, 100, 10, 15}, {13, 100, 10, 20}});
   Dialogue r =
       run_readdata(answers(tmp.path + "/", "d", "13 100 10 0", "13 100 11 0"));
-  EXPECT_EQ(r.res.outcome, ReadOutcome::kStop);
-  EXPECT_NE(r.out.find(" error: line 3 of " + tmp.path +
-                       "/d (year 13, day 100, hour 10, minute 20) lies on no "
-                       "time step of the window"),
-            std::string::npos)
-      << r.out;
+  EXPECT_EQ(r.res.code, Status::Code::kStop);
+  EXPECT_TRUE(r.res.message.starts_with(
+      "error: line 3 of " + tmp.path +
+      "/d (year 13, day 100, hour 10, minute 20) lies on no time step of the "
+      "window"))
+      << r.res.message;
 }
 
 TEST(ReadData, RecordEarlierThanTheStartEndsTheRun) {
@@ -226,8 +223,8 @@ TEST(ReadData, RecordEarlierThanTheStartEndsTheRun) {
   write_series(tmp.path + "/d", {{13, 100, 10, 0}, {13, 100, 9, 0}});
   Dialogue r =
       run_readdata(answers(tmp.path + "/", "d", "13 100 10 0", "13 100 11 0"));
-  EXPECT_EQ(r.res.outcome, ReadOutcome::kStop);
-  EXPECT_NE(r.out.find(" error: line 2 of"), std::string::npos) << r.out;
+  EXPECT_EQ(r.res.code, Status::Code::kStop);
+  EXPECT_TRUE(r.res.message.starts_with("error: line 2 of")) << r.res.message;
 }
 
 TEST(ReadData, NonPositiveTimeStepEndsTheRun) {
@@ -235,22 +232,22 @@ TEST(ReadData, NonPositiveTimeStepEndsTheRun) {
   write_series(tmp.path + "/d", {{13, 100, 10, 0, 1, 1, 0}});
   Dialogue r =
       run_readdata(answers(tmp.path + "/", "d", "13 100 10 0", "13 100 11 0"));
-  EXPECT_EQ(r.res.outcome, ReadOutcome::kStop);
-  EXPECT_NE(r.out.find("it must be a positive number of minutes"),
-            std::string::npos)
-      << r.out;
+  EXPECT_EQ(r.res.code, Status::Code::kStop);
+  EXPECT_TRUE(
+      r.res.message.ends_with("it must be a positive number of minutes"))
+      << r.res.message;
 }
 
 TEST(ReadData, UnreadableInputIsAnInputError) {
   TempDir tmp;
   Dialogue bad_answer = run_readdata("two\n");
-  EXPECT_EQ(bad_answer.res.outcome, ReadOutcome::kInputError);
-  EXPECT_NE(bad_answer.res.diagnostic.find("standard input, line 1"),
+  EXPECT_EQ(bad_answer.res.code, Status::Code::kInputError);
+  EXPECT_NE(bad_answer.res.message.find("standard input, line 1"),
             std::string::npos)
-      << bad_answer.res.diagnostic;
+      << bad_answer.res.message;
 
   Dialogue early_end = run_readdata("2\n'/tmp/'\nx\n13 100 10 0\n");
-  EXPECT_EQ(early_end.res.outcome, ReadOutcome::kInputError);
+  EXPECT_EQ(early_end.res.code, Status::Code::kInputError);
 
   // Every line of the file must be one record of 8 values, also outside
   // the window: a short line, a blank line, a record with a ninth value.
@@ -262,119 +259,10 @@ TEST(ReadData, UnreadableInputIsAnInputError) {
     std::ofstream(tmp.path + "/d") << good << bad << good;
     Dialogue r = run_readdata(
         answers(tmp.path + "/", "d", "13 100 11 0", "13 100 12 0"));
-    EXPECT_EQ(r.res.outcome, ReadOutcome::kInputError) << bad;
-    EXPECT_TRUE(r.res.diagnostic.starts_with(tmp.path + "/d, line 2: "))
-        << r.res.diagnostic;
+    EXPECT_EQ(r.res.code, Status::Code::kInputError) << bad;
+    EXPECT_TRUE(r.res.message.starts_with(tmp.path + "/d, line 2: "))
+        << r.res.message;
   }
-}
-
-// ---------------------------------------------------------------------------
-// The step grid.
-
-TimeGrid grid(int y, int d, int h, int m, float step) {
-  TimeGrid g;
-  g.year1 = y;
-  g.day1 = d;
-  g.hour1 = h;
-  g.minute1 = m;
-  g.timestep = step;
-  return g;
-}
-
-TEST(Itime, GridRestartsAtMinuteZeroAfterEachHour) {
-  TimeGrid g = grid(13, 100, 10, 3, 15);
-  EXPECT_EQ(itime(g, 13, 100, 10, 3), 1);
-  EXPECT_EQ(itime(g, 13, 100, 10, 18), 2);
-  EXPECT_EQ(itime(g, 13, 100, 10, 33), 3);
-  EXPECT_EQ(itime(g, 13, 100, 10, 48), 0);  // 33 + 15 > 60 - 15
-  EXPECT_EQ(itime(g, 13, 100, 11, 0), 4);
-  EXPECT_EQ(itime(g, 13, 100, 11, 45), 7);
-  EXPECT_EQ(itime(g, 13, 101, 0, 0), 4 + 13 * 4);
-}
-
-TEST(Itime, YearEndsByDivisibilityByFour) {
-  TimeGrid plain = grid(13, 365, 23, 55, 5);
-  EXPECT_EQ(itime(plain, 14, 1, 0, 0), 2);
-  EXPECT_EQ(plain.ly, 365);
-  EXPECT_EQ(itime(plain, 13, 366, 0, 0), 0);
-
-  TimeGrid leap = grid(12, 365, 23, 55, 5);
-  EXPECT_EQ(itime(leap, 12, 366, 0, 0), 2);
-  EXPECT_EQ(itime(leap, 13, 1, 0, 0), 2 + 24 * 12);
-  EXPECT_EQ(leap.ly, 365);  // the length of the year reached
-  // A century is a leap year too.
-  TimeGrid century = grid(100, 366, 23, 55, 5);
-  EXPECT_EQ(itime(century, 101, 1, 0, 0), 2);
-}
-
-TEST(Itime, CountDoesNotDependOnEarlierCounts) {
-  TimeGrid g = grid(12, 366, 23, 0, 30);
-  const int32_t late = itime(g, 13, 2, 0, 0);
-  EXPECT_EQ(itime(g, 12, 366, 23, 30), 2);
-  EXPECT_EQ(itime(g, 13, 2, 0, 0), late);
-  EXPECT_EQ(late, 3 + 48);
-}
-
-TEST(Itime, TimesOnNoStepGiveZero) {
-  TimeGrid g = grid(13, 100, 10, 0, 15);
-  EXPECT_EQ(itime(g, 13, 100, 9, 45), 0);  // before the start
-  EXPECT_EQ(itime(g, 12, 300, 10, 0), 0);  // an earlier year
-  EXPECT_EQ(itime(g, 13, 100, 10, 7), 0);  // between two steps
-  EXPECT_EQ(itime(g, 13, 100, 24, 0), 0);  // no such hour
-  EXPECT_EQ(itime(g, 0, 0, 0, 0), 0);      // a step without a sounding
-  for (float bad : {0.0f, -5.0f, NAN, INFINITY, 1e-9f}) {
-    TimeGrid b = grid(13, 100, 10, 0, bad);
-    EXPECT_EQ(itime(b, 13, 100, 11, 0), 0) << bad;
-  }
-  // A fractional step: the minute is compared truncated.
-  TimeGrid half = grid(13, 100, 10, 0, 7.5f);
-  EXPECT_EQ(itime(half, 13, 100, 10, 7), 2);
-  EXPECT_EQ(itime(half, 13, 100, 10, 8), 0);
-}
-
-TEST(Itime, SkippingWholeHoursAgreesWithTheStepByStepWalk) {
-  std::mt19937 gen(5);
-  auto pick = [&](int lo, int hi) {
-    return std::uniform_int_distribution<int>(lo, hi)(gen);
-  };
-  const float steps[] = {
-      1, 2.5f, 5, 7.5f, 10, 15, 20, 30, 45, 60, 90, 0.7f, 13.3f, 59, 61};
-  for (int n = 0; n < 6000; ++n) {
-    // Starts near a year end (some leap), a few out of the calendar.
-    TimeGrid g = grid(pick(11, 13),
-                      pick(0, 6) == 0 ? pick(-1, 400) : pick(362, 366),
-                      pick(0, 20) == 0 ? pick(-2, 30) : pick(0, 23),
-                      pick(0, 20) == 0 ? pick(-5, 70) : pick(0, 59),
-                      steps[pick(0, 14)]);
-    int y = g.year1 + pick(-1, 1) * (pick(0, 3) == 0);
-    int d = pick(0, 4) == 0 ? pick(1, 3) : g.day1 + pick(-1, 2);
-    if (n % 10 == 0) {  // whole years between: a coarser step
-      g.timestep = steps[pick(2, 10)];
-      y = g.year1 + pick(1, 3);
-      d = pick(0, 367);
-    }
-    const int h = pick(0, 24), m = pick(0, 60);
-    TimeGrid fast = g, plain = g;
-    ASSERT_EQ(itime(fast, y, d, h, m), itime_plain(plain, y, d, h, m))
-        << g.year1 << " " << g.day1 << " " << g.hour1 << " " << g.minute1
-        << " step " << g.timestep << " -> " << y << " " << d << " " << h << " "
-        << m;
-    ASSERT_EQ(fast.ly, plain.ly);
-  }
-}
-
-TEST(Time, ClosedFormsAndAcrossTheYearEnd) {
-  TimeGrid g = grid(13, 100, 10, 20, 5);
-  EXPECT_EQ(ptfit::time(g, 13, 100, 10, 50), 30.0f / 60.0f);
-  EXPECT_EQ(ptfit::time(g, 13, 100, 12, 5),
-            (2.0f - 1.0f) + (40.0f / 60.0f + 5.0f / 60.0f));
-  EXPECT_EQ(ptfit::time(g, 13, 102, 1, 0),
-            24.0f * 1 + (40.0f / 60.0f + 0.0f + 13.0f + 1.0f));
-  TimeGrid end = grid(13, 365, 23, 55, 5);
-  EXPECT_NEAR(ptfit::time(end, 14, 1, 0, 0), 5.0 / 60, 1e-6);
-  TimeGrid leap = grid(12, 366, 0, 0, 5);
-  EXPECT_NEAR(ptfit::time(leap, 13, 1, 0, 0), 24.0, 1e-6);
-  EXPECT_NEAR(ptfit::time(g, 13, 100, 9, 20), -1.0, 1e-6);
 }
 
 }  // namespace
