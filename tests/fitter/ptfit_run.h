@@ -2,12 +2,12 @@
 // input, for the end-to-end tests.
 #pragma once
 
-#include <cstdio>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "run_program.h"
+#include "series_lines.h"
 #include "tempdir.h"
 
 namespace ptfit_test {
@@ -41,19 +41,11 @@ inline Outcome run_ptfit(const TempDir& dir,
   return {r.out, r.err, r.status};
 }
 
-// One series record line as the extractor writes it.
+// One record of a 15-minute series of year 20, as the extractor writes it.
 inline std::string series_line(
     int day, int hour, int minute, double value, double sigma) {
-  char buf[200];
-  std::snprintf(buf,
-                sizeof buf,
-                " 20 %d %d %d 0.0 %.17g %.17g 15.0000000\n",
-                day,
-                hour,
-                minute,
-                value,
-                sigma);
-  return buf;
+  return testsupport::series_line(
+      {20, day, hour, minute, 0.0, value, sigma, 15.0f});
 }
 
 }  // namespace ptfit_test
