@@ -2,6 +2,7 @@
 #include "dialogue.h"
 
 #include <cmath>
+#include <iostream>
 #include <string>
 
 namespace ionoscan {
@@ -40,6 +41,7 @@ Status read_file_list(Extractor& ex,
   // no list.
   if (!textio::open_source(list, list_name)) {
     say(out, "error opening fnames_list");
+    std::cerr << "ionoscan: cannot open the list file " << list_name << '\n';
     return stopped();
   }
   std::string line;

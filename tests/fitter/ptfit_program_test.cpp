@@ -283,7 +283,7 @@ class EarlyEnd : public ::testing::TestWithParam<int> {};
 TEST_P(EarlyEnd, DataFileThatCannotBeOpened) {
   TempDir dir;
   const Outcome o = run_ptfit(dir, GetParam(), answers(config("F 1 2", "F 1")));
-  expect_early_end(o, 0, " error opening file ./data.txt");
+  expect_early_end(o, 1, " error opening file ./data.txt");
 }
 
 TEST_P(EarlyEnd, NoRecordInTheWindow) {
@@ -292,7 +292,7 @@ TEST_P(EarlyEnd, NoRecordInTheWindow) {
   const Outcome o = run_ptfit(dir, GetParam(), answers(config("F 1 2", "F 1")));
   expect_early_end(
       o,
-      0,
+      1,
       " datafile data.txt does not have any values in the requested timerange");
 }
 
@@ -300,10 +300,10 @@ TEST_P(EarlyEnd, ParameterFileMissingOrShort) {
   TempDir dir;
   dir.write("data.txt", four_points());
   Outcome o = run_ptfit(dir, GetParam(), answers(config("F 1 2", "F 1")));
-  expect_early_end(o, 0, " error reading from paramsfile params.txt");
+  expect_early_end(o, 1, " error reading from paramsfile params.txt");
   dir.write("params.txt", "c 1 2\na 1 2\n");
   o = run_ptfit(dir, GetParam(), answers(config("F 1 2", "F 1"), "4 0"));
-  expect_early_end(o, 0, " error: paramsfile params.txt ended before its time");
+  expect_early_end(o, 1, " error: paramsfile params.txt ended before its time");
 }
 
 TEST_P(EarlyEnd, RefusedParameterCountAndSamplingType) {
@@ -314,10 +314,10 @@ TEST_P(EarlyEnd, RefusedParameterCountAndSamplingType) {
       run_ptfit(dir, GetParam(), answers(config("F 1 2", "F 1"), "2 0"));
   EXPECT_NE(o.out.find("modeltype 1 needs 1+3k parameters"), std::string::npos)
       << o.out;
-  expect_early_end(o, 0, " enter filename to read parameter details");
+  expect_early_end(o, 1, " enter filename to read parameter details");
   o = run_ptfit(
       dir, GetParam(), answers("2 3 1 1\n5\n8.0\nF 1 2\nF 1\nF\n", "1 0"));
-  expect_early_end(o, 0, " UNDEFINIED CHOICE FOR SAMPLINGTYPE");
+  expect_early_end(o, 1, " UNDEFINIED CHOICE FOR SAMPLINGTYPE");
 }
 
 TEST_P(EarlyEnd, UnreadableOrMissingAnswersFailWithADiagnostic) {
@@ -343,7 +343,7 @@ TEST(PtfitLadders, CountThatDoesNotDivideTheProcessesEndsEveryProcess) {
   dir.write("params.txt", "c 10 10\n");
   for (const char* clones : {"T 3", "T 0", "T -2"}) {
     const Outcome o = run_ptfit(dir, 4, answers(config("T 1 2.0", clones)));
-    EXPECT_EQ(o.status, 0) << clones;
+    EXPECT_EQ(o.status, 1) << clones;
     const std::vector<std::string> lines = o.lines();
     EXPECT_EQ(std::count(lines.begin(),
                          lines.end(),
