@@ -29,16 +29,20 @@ std::vector<int32_t> window_indices(
   return w;
 }
 
-void filter(int32_t nwin, std::span<double> series) {
+void filter(int32_t nwin,
+            std::span<double> series,
+            std::span<const char> sampled) {
   const int32_t n = static_cast<int32_t>(series.size());
-  std::vector<double> x(series.size());
+  std::vector<double> x(series.begin(), series.end());
   for (int32_t i = 1; i <= n; ++i) {
-    // x(i) = sum of series(i+k), k = -nwin..nwin inside 1..n, over their count
+    if (!sampled[i - 1]) continue;
+    // x(i) = sum of series(i+k) over k = -nwin..nwin with i+k inside 1..n
+    // and sampled, over their count (at least 1: step i itself)
     double sum = 0;
     int32_t m = 0;
     for (int32_t k = -nwin; k <= nwin; ++k) {
       const int32_t p = i + k;
-      if (p < 1 || p > n) continue;
+      if (p < 1 || p > n || !sampled[p - 1]) continue;
       sum += series[p - 1];
       ++m;
     }
@@ -111,7 +115,7 @@ Status plotmaxima(const Extractor& ex, std::ostream& out) {
     say(out, "creating " + name);
 
     band_maxima(ex, ib, window, mean, sd);
-    filter(3, mean);
+    filter(3, mean, ex.sampled);
     for (int32_t it = 1; it <= ex.ntimes; ++it) {
       const int32_t* t = &ex.timearray[4 * static_cast<size_t>(it - 1)];
       textio::SeriesRecord r;

@@ -23,10 +23,16 @@ double height_of(float h0, float hstep, int32_t i);
 std::vector<int32_t> window_indices(
     float h0, float hstep, int32_t nsum, float minh, float maxh);
 
-// Replaces every value by the plain mean of the values up to `nwin` steps
+// Replaces the value of every step with a sounding (sampled[i] != 0) by the
+// plain mean of the values of the steps with a sounding up to `nwin` steps
 // on either side of it, the window cut at both ends of the series; every
-// mean is taken from the unsmoothed values.
-void filter(int32_t nwin, std::span<double> series);
+// mean is taken from the unsmoothed values, summed in ascending order. A
+// step without a sounding keeps its value: its heights are no measurement
+// and never enter a mean.
+// REQUIRES: sampled.size() == series.size().
+void filter(int32_t nwin,
+            std::span<double> series,
+            std::span<const char> sampled);
 
 // Per time step of one band: mean and population standard deviation of the
 // heights of the `navg` strongest samples in `window`, the strongest chosen

@@ -150,6 +150,7 @@ Status sample_file(Extractor& ex,
   }
   int32_t* stamp = &ex.timearray[4 * static_cast<size_t>(it - 1)];
   stamp[0] = h.year, stamp[1] = h.day, stamp[2] = h.hour, stamp[3] = h.minute;
+  ex.sampled[it - 1] = 1;
   if (h.hour == 0 && h.minute == 0) {
     say(out, "day ", h.day, "time index", it);
     out << textio::fortran_format("(A3,I2,A1,I2,A1,I2)",
@@ -263,6 +264,7 @@ Status allocate_sums(Extractor& ex, std::ostream& out) {
                          static_cast<size_t>(ex.ans.nbands);
     ex.bins.assign(cells, 0.0);
     ex.timearray.assign(4 * static_cast<size_t>(ex.ntimes), 0);
+    ex.sampled.assign(static_cast<size_t>(ex.ntimes), 0);
   } catch (const std::bad_alloc&) {
     say(out,
         "not enough memory for the sums of",
