@@ -286,6 +286,24 @@ TEST(IonoscanBadInput, GroupWithMoreHeightsThanTheSumsIsNeverAdded) {
   EXPECT_TRUE(f.d.maxima_files().empty());
 }
 
+TEST(IonoscanBadInput, LastGroupWithMoreHeightsThanTheSumsStopsTheRun) {
+  // A block of 128 heights with a layer at 125 km, then a block of 256
+  // heights whose groups are all rejected (pol 0): the last group has 249
+  // heights, the sums 128.
+  Fixture f;
+  std::vector<uint8_t> two = encode_rsf(layer_sounding(4, 100, 10, 45, 125));
+  GenSounding wide = layer_sounding(4, 100, 10, 45, 125);
+  wide.nhts = 256;
+  wide.groups.clear();  // one block of empty groups
+  const std::vector<uint8_t> second = encode_rsf(wide);
+  two.insert(two.end(), second.begin(), second.end());
+  f.d.write_bytes("two.rsf", two);
+  const ScanResult r = f.run(ScanAnswers{}, {"two.rsf"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(last_line(r.out), " ERROR: nsum .gt. nhts 249 128");
+  EXPECT_TRUE(f.d.maxima_files().empty());
+}
+
 TEST(IonoscanBadInput, ShortFirstHeaderEndsSamplingButKeepsWhatWasSampled) {
   Fixture f;
   f.d.write_bytes("short.rsf", std::vector<uint8_t>(59, 0x04));
