@@ -31,10 +31,11 @@ constexpr double kWeightFloor = static_cast<double>(1.0e-7f);
 // (modeltype, the window, ndata, simdata) and says how it ended: ok with
 // ndata >= 1 points; a stop, its message not yet printed, when the file
 // cannot be opened, no record falls into the window (g.stoprun = 1 then), a
-// record lies on no step of the window's grid (the message names its line and
-// time) or the file ends early; an input error when an answer or a line of
-// the file cannot be read. Records whose year and day are both 0 (steps
-// without a sounding) are skipped and counted.
+// record lies on no step of the window's grid or has a time step above 60
+// minutes (the message names its line and time) or the file ends early; an
+// input error when an answer or a line of the file cannot be read. Records
+// whose year and day are both 0 (steps without a sounding) are skipped and
+// counted.
 Status readdata(Global& g, Data& d, textio::LineSource& in, std::ostream& out);
 
 // ---------------------------------------------------------------------------

@@ -29,18 +29,25 @@ Next next_record(textio::LineSource& file,
   return Next::kBad;
 }
 
+std::string stamp(int32_t y, int32_t d, int32_t h, int32_t m) {
+  return "year " + std::to_string(y) + ", day " + std::to_string(d) +
+         ", hour " + std::to_string(h) + ", minute " + std::to_string(m);
+}
+
+// "error: line J of FILE (year Y, day D, hour H, minute M)".
+std::string record_where(const textio::SeriesRecord& rec,
+                         long j,
+                         const std::string& file_name) {
+  return "error: line " + std::to_string(j) + " of " + file_name + " (" +
+         stamp(rec.year, rec.day, rec.hour, rec.minute) + ")";
+}
+
 // Why the selected record on line `j` got no step number.
 std::string off_grid_message(const TimeGrid& w,
                              const textio::SeriesRecord& rec,
                              long j,
                              const std::string& file_name) {
-  auto stamp = [](int32_t y, int32_t d, int32_t h, int32_t m) {
-    return "year " + std::to_string(y) + ", day " + std::to_string(d) +
-           ", hour " + std::to_string(h) + ", minute " + std::to_string(m);
-  };
-  const std::string where =
-      "error: line " + std::to_string(j) + " of " + file_name + " (" +
-      stamp(rec.year, rec.day, rec.hour, rec.minute) + ")";
+  const std::string where = record_where(rec, j, file_name);
   const std::string step = textio::ff_real32(w.timestep);
   if (!(w.timestep > 0) || !std::isfinite(w.timestep)) {
     return where + " has the time step " + step +
@@ -131,7 +138,8 @@ Status data_dialogue(Data& d, textio::LineSource& in, std::ostream& out) {
 // The storing pass over `file` (rewound): every record's time step goes to
 // the window, and the lines marked in `list` become points 1..k of `d`,
 // their time the step number on the window's grid in hours. A marked record
-// on no step of the grid stops the load.
+// on no step of the grid, or whose time step exceeds an hour, stops the
+// load.
 Status store_points(textio::LineSource& file,
                     Data& d,
                     const std::vector<char>& list,
@@ -147,6 +155,14 @@ Status store_points(textio::LineSource& file,
     if (got == Next::kBad) return err;
     w.timestep = rec.timestep;
     if (list[j - 1] == 0) continue;
+    if (std::isfinite(w.timestep) && w.timestep > textio::kMaxStepMinutes) {
+      // Every hour of such a series has one step, named by the longer one.
+      return Status::stop(
+          record_where(rec, j, file_name) + " has the time step " +
+          textio::ff_real32(w.timestep) + "; it must be at most " +
+          std::to_string(textio::kMaxStepMinutes) +
+          " minutes, as the time grid restarts every hour");
+    }
     const int32_t n = itime(w, rec.year, rec.day, rec.hour, rec.minute);
     if (n == 0) return Status::stop(off_grid_message(w, rec, j, file_name));
     // t = timestep (n - 1) / 60 hours, in single precision

@@ -5,6 +5,8 @@
 #include <iostream>
 #include <string>
 
+#include "stepgrid.h"
+
 namespace ionoscan {
 
 namespace {
@@ -66,6 +68,15 @@ Status read_time_step(Answers& a,
   say(out, "read", a.dt);
   if (!(std::isfinite(a.dt) && a.dt > 0.0f)) {
     say(out, "the time step must be a positive number of minutes");
+    return refused();
+  }
+  // The grid restarts every hour: a longer step would still give every
+  // hour one step, but the series would name them by the longer one.
+  if (a.dt > textio::kMaxStepMinutes) {
+    say(out,
+        "the time step must be at most",
+        textio::kMaxStepMinutes,
+        "minutes: the time grid restarts at every hour");
     return refused();
   }
   return {};

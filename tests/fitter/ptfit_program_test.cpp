@@ -296,6 +296,18 @@ TEST_P(EarlyEnd, NoRecordInTheWindow) {
       " datafile data.txt does not have any values in the requested timerange");
 }
 
+TEST_P(EarlyEnd, RecordWithATimeStepAboveAnHour) {
+  TempDir dir;
+  dir.write("data.txt",
+            testsupport::series_line({20, 100, 10, 0, 0.0, 9, 1, 120.0f}));
+  const Outcome o = run_ptfit(dir, GetParam(), answers(config("F 1 2", "F 1")));
+  expect_early_end(o,
+                   1,
+                   " error: line 1 of ./data.txt (year 20, day 100, hour 10, "
+                   "minute 0) has the time step 120.000000; it must be at most "
+                   "60 minutes, as the time grid restarts every hour");
+}
+
 TEST_P(EarlyEnd, ParameterFileMissingOrShort) {
   TempDir dir;
   dir.write("data.txt", four_points());

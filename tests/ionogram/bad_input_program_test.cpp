@@ -115,6 +115,13 @@ TEST(IonoscanBadInput, AnswersOutOfRangeAreRefusedBeforeAnyOutput) {
   a.dt = "0";
   cases.push_back({"dt", a, 1, " the time step must be a positive number"});
   a = ScanAnswers{};
+  a.dt = "90";
+  cases.push_back(
+      {"dt above an hour",
+       a,
+       1,
+       " the time step must be at most 60 minutes: the time grid restarts"});
+  a = ScanAnswers{};
   a.dt = "1e-9";
   cases.push_back({"tiny dt", a, 1, " the time step is too small"});
   a = ScanAnswers{};
