@@ -16,14 +16,19 @@ namespace {
 
 enum class Next { kRecord, kEnd, kBad };
 
-// Takes the next line of the data file as one series record. A line that
-// is not exactly one record of 8 values is refused, naming file and line.
+// Takes the next line of the data file as one series record: 8 values, and
+// whatever follows them is ignored. A line that does not start with one
+// record of 8 values (a blank one included) is refused, naming file and
+// line.
 Next next_record(textio::LineSource& file,
                  textio::SeriesRecord& rec,
                  Status& err) {
   std::string line, why;
   if (!textio::next_line(file, line)) return Next::kEnd;
-  if (textio::parse_series_line(line, rec, why)) return Next::kRecord;
+  if (textio::parse_series_line(
+          line, rec, why, textio::AfterRecord::kAnything)) {
+    return Next::kRecord;
+  }
   err = Status::input_error(file.name + ", line " +
                             std::to_string(file.lineno) + ": " + why);
   return Next::kBad;
@@ -187,7 +192,7 @@ Status load_window(Global& g, Data& d, std::ostream& out) {
     return Status::stop("error opening file " + file_name);
   }
 
-  const long nlines = textio::count_lines(src);
+  const long nlines = textio::count_record_lines(src);
   out << free_line("number of lines:", nlines) << '\n';
   std::vector<char> list(static_cast<size_t>(nlines), 0);
 
