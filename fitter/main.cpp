@@ -78,6 +78,7 @@ Status read_run(Global& g,
   if (!s.ok()) return s;
   std::string message;
   if (!check_nparams(d.modeltype, g.nparams, message) ||
+      !check_ranges(g, message) ||
       !check_samplingtype(c.samplingtype, message)) {
     return Status::stop(message);
   }

@@ -332,6 +332,17 @@ TEST_P(EarlyEnd, RefusedParameterCountAndSamplingType) {
   expect_early_end(o, 1, " UNDEFINIED CHOICE FOR SAMPLINGTYPE");
 }
 
+TEST_P(EarlyEnd, ReversedParameterRange) {
+  TempDir dir;
+  dir.write("data.txt", four_points());
+  dir.write("params.txt", "c 60 0\n");
+  const Outcome o = run_ptfit(dir, GetParam(), answers(config("F 1 2", "F 1")));
+  expect_early_end(o,
+                   1,
+                   " ERROR: parameter c has the lower bound 60.000000000000000 "
+                   "above its upper bound 0.0000000000000000");
+}
+
 TEST_P(EarlyEnd, UnreadableOrMissingAnswersFailWithADiagnostic) {
   TempDir dir;
   dir.write("data.txt", four_points());
