@@ -70,7 +70,7 @@ float time(
 
 // The rule of the parameter count: true when `nparams` parameters fill the
 // layout of `modeltype`, 1 + 3k for model 1, 1 + 5k for model 4, at least
-// 4 for models 2 and 3, any count that is not negative for other types.
+// 3 for models 2 and 3, any count that is not negative for other types.
 bool nparams_fit(int32_t modeltype, int32_t nparams);
 
 // The start-up check of nparams_fit: false with a one-line message that
@@ -79,8 +79,10 @@ bool check_nparams(int32_t modeltype, int32_t nparams, std::string& message);
 
 // Segment index k of point i (1..ndata) for models 2 and 3:
 // 4 + trunc(float(i) / (float(ndata) / (float(nparams) - 3))) in single
-// precision, clamped to nparams.
-// REQUIRES: nparams >= 4, ndata >= 1.
+// precision, clamped to nparams. With nparams 3 (no segment) the length is
+// infinite and k = 4 clamps to 3: p3 serves as phase and as the segment's
+// parameter.
+// REQUIRES: nparams >= 3, ndata >= 1.
 inline int32_t segment_index(int32_t i, int32_t ndata, int32_t nparams) {
   const float len =
       static_cast<float>(ndata) / (static_cast<float>(nparams) - 3.0f);
