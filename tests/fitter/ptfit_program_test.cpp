@@ -2,6 +2,7 @@
 // listings, a run made deterministic by degenerate parameter ranges, the
 // result files, the ladders, and every early end.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
@@ -265,6 +266,27 @@ INSTANTIATE_TEST_SUITE_P(Ladders,
                          [](const ::testing::TestParamInfo<RunCase>& info) {
                            return std::string(info.param.name);
                          });
+
+TEST(PtfitScatter, FileThatCannotBeOpenedIsReportedAndTheRunGoesOn) {
+  // scatter_0 links into a folder that does not exist: no temporary file
+  // can be made beside the file it names.
+  TempDir dir;
+  dir.write("data.txt", four_points());
+  dir.write("params.txt", "c 10 10\n");
+  ASSERT_EQ(symlink("nodir/scatter_0", dir.at("scatter_0").c_str()), 0);
+  const Outcome o = run_ptfit(dir, 1, answers(config("F 1 2", "F 1")));
+  EXPECT_EQ(o.status, 0) << o.err;
+  const std::vector<std::string> lines = o.lines();
+  EXPECT_EQ(std::count(lines.begin(),
+                       lines.end(),
+                       " error opening file scatter_0: cannot create a "
+                       "temporary file beside nodir/scatter_0: No such file or "
+                       "directory"),
+            1)
+      << o.out;
+  EXPECT_EQ(lines.back().rfind("time remaining~", 0), 0u) << o.out;
+  EXPECT_EQ(split_lines(dir.read("reconstructed")).size(), 10u);
+}
 
 // The lines of an early end: everything after the given line must be absent
 // and the run must end promptly with the given status.
