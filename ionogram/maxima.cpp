@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iostream>
 #include <ostream>
 
 #include "atomic_file.h"
@@ -85,6 +86,20 @@ void band_maxima(const Extractor& ex,
   }
 }
 
+int32_t steps_without_echo(const Extractor& ex,
+                           int32_t ib,
+                           std::span<const int32_t> window) {
+  int32_t n = 0;
+  for (int32_t it = 1; it <= ex.ntimes; ++it) {
+    if (!ex.sampled[it - 1]) continue;
+    const double* row = &ex.bins[bins_at(ex, it, 1, ib)];
+    bool echo = false;
+    for (const int32_t i : window) echo = echo || row[i - 1] > 0;
+    if (!echo) ++n;
+  }
+  return n;
+}
+
 std::string maxima_file_name(std::string_view logo, int32_t ib) {
   const std::string num =
       textio::fortran_format(ib <= 9 ? "(I1)" : "(I2)", {ib});
@@ -108,6 +123,9 @@ Status plotmaxima(const Extractor& ex, std::ostream& out) {
 
   std::vector<double> mean, sd;
   std::string text;
+  std::string notes;  // for standard error, once the files are in place
+  const std::string with_sounding =
+      std::to_string(std::count(ex.sampled.begin(), ex.sampled.end(), char{1}));
   for (int32_t ib = 1; ib <= ex.ans.nbands; ++ib) {
     textio::AtomicFile& f = files[ib - 1];
     const std::string name = maxima_file_name(ex.ans.logo, ib);
@@ -133,11 +151,19 @@ Status plotmaxima(const Extractor& ex, std::ostream& out) {
       textio::atomic_write(f, text);
     }
     if (f.failed) return fail(f);
+    const int32_t silent = steps_without_echo(ex, ib, window);
+    if (silent > 0) {
+      notes += "ionoscan: band " + std::to_string(ib) + ", " + name + ": " +
+               std::to_string(silent) + " of " + with_sounding +
+               " steps with a sounding have no positive summed amplitude in "
+               "the height window: their heights are not measurements\n";
+    }
   }
   // Every band is written: only now do the files replace their targets.
   for (textio::AtomicFile& f : files) {
     if (!textio::atomic_commit(f)) return fail(f);
   }
+  std::cerr << notes;
   return {};
 }
 

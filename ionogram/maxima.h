@@ -45,12 +45,20 @@ void band_maxima(const Extractor& ex,
                  std::vector<double>& mean,
                  std::vector<double>& sd);
 
+// The number of steps of band `ib` on which a file was sampled but no
+// height of `window` holds a positive summed amplitude: steps whose heights
+// are no measurement (an empty band, noise only, no group of the mode).
+int32_t steps_without_echo(const Extractor& ex,
+                           int32_t ib,
+                           std::span<const int32_t> window);
+
 // "<logo without trailing blanks>_maxima_<band>.dat".
 std::string maxima_file_name(std::string_view logo, int32_t ib);
 
 // Writes the "_maxima_" file of every band with its messages on `out`. The
 // files appear together at the end, or (on a failure to write, reported
-// and refused) none of them.
+// and refused) none of them. Then, on standard error, one line for every
+// band with steps_without_echo.
 // REQUIRES: the window checked as band_maxima requires.
 Status plotmaxima(const Extractor& ex, std::ostream& out);
 

@@ -234,6 +234,26 @@ TEST(IonoscanRun, GapsInTimeGetEmptyLinesAndOnlySoundingsAreSmoothed) {
   EXPECT_EQ(recs[1].sigma, 75.0);
 }
 
+TEST(IonoscanRun, StepsWithASoundingButNoEchoAreCountedOnStandardError) {
+  // Band 2 (20-30 MHz) holds no group: its three soundings have no echo.
+  // The step at 10:30 has no sounding and counts in neither band.
+  ScanDir d;
+  d.sounding("a.rsf", layer_sounding(4, 100, 10, 0, 200));
+  d.sounding("b.rsf", layer_sounding(4, 100, 10, 15, 250));
+  d.sounding("c.rsf", layer_sounding(4, 100, 10, 45, 300));
+  ScanAnswers a;
+  a.bands = {"1.0 10.0", "20 30"};
+  d.answers(a, {"a.rsf", "b.rsf", "c.rsf"});
+  const ScanResult r = d.run();
+  ASSERT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_EQ(r.err,
+            "ionoscan: band 2, run_maxima_2.dat: 3 of 3 steps with a sounding "
+            "have no positive summed amplitude in the height window: their "
+            "heights are not measurements\n");
+  EXPECT_EQ(r.out.find("measurements"), std::string::npos);
+  EXPECT_EQ(d.maxima("run_maxima_2.dat").size(), 4u);
+}
+
 TEST(IonoscanRun, AmplitudeOptionsAndGainWeighting) {
   // mscale 0: every sample of an accepted group counts 1 * gainfac, so all
   // heights tie and the lowest of the window comes first (navg 1).
