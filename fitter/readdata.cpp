@@ -34,6 +34,7 @@ Next next_record(textio::LineSource& file,
   return Next::kBad;
 }
 
+// "year Y, day D, hour H, minute M".
 std::string stamp(int32_t y, int32_t d, int32_t h, int32_t m) {
   return "year " + std::to_string(y) + ", day " + std::to_string(d) +
          ", hour " + std::to_string(h) + ", minute " + std::to_string(m);
