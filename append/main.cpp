@@ -70,9 +70,11 @@ int run() {
   data = append::merge_series(data, more);
   long written = 0;
   std::string error;
-  if (!append::write_series(first, data, written, error)) {
-    say("error writing file " + first + " (" + error +
-        "); the file is left as it was");
+  bool untouched = true;
+  if (!append::write_series(first, data, written, error, untouched)) {
+    say("error writing file " + first + " (" + error + ")" +
+        (untouched ? "; the file is left as it was"
+                   : "; the file may be partly rewritten"));
     return 1;
   }
   return 0;

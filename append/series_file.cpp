@@ -1,5 +1,5 @@
 // Reading series files whole with plain system calls, and rewriting them
-// through a temporary file renamed over the old one.
+// through a temporary file (atomic_file.h).
 #include "series_file.h"
 
 #include <fcntl.h>
@@ -99,7 +99,9 @@ LoadResult load_data(const std::string& path,
 bool write_series(const std::string& path,
                   const std::vector<SeriesRecord>& data,
                   long& written,
-                  std::string& error) {
+                  std::string& error,
+                  bool& untouched) {
+  untouched = true;
   written = 0;
   for (const SeriesRecord& r : data) written += textio::is_empty(r) ? 0 : 1;
   if (written == 0) return true;
@@ -117,6 +119,7 @@ bool write_series(const std::string& path,
   }
   if (!textio::atomic_commit(f)) {
     error = f.error;
+    untouched = f.kept.empty();
     written = 0;
     return false;
   }

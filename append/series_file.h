@@ -37,12 +37,15 @@ LoadResult load_data(const std::string& path,
                      std::vector<textio::SeriesRecord>& data);
 
 // Rewrites `path` with the non-empty records of `data`, in order, one
-// free-form record per line; `written` tells how many. When there is none
-// the file is left as it was. On failure returns false with `error`, and
-// the file is left as it was.
+// free-form record per line, whole or not at all (see atomic_file.h for
+// links); `written` tells how many. When there is none the file is left as
+// it was. On failure returns false with `error`; `untouched` tells whether
+// the file is as it was (false only when a copy over a hard-linked file
+// failed midway: `error` then names the file that holds the new content).
 bool write_series(const std::string& path,
                   const std::vector<textio::SeriesRecord>& data,
                   long& written,
-                  std::string& error);
+                  std::string& error,
+                  bool& untouched);
 
 }  // namespace append

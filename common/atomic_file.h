@@ -1,6 +1,18 @@
 // Output files that appear whole or not at all: the text goes to a
-// temporary file in the target's directory, is flushed to disk and renamed
-// over the target. An existing target keeps its permission bits.
+// temporary file beside the file written, is flushed to disk and then
+// takes its place. What that place is depends on the target:
+//   - a regular file with one name, or no file yet: the temporary file is
+//     renamed over it;
+//   - a symbolic link (or a chain of them): the file it points to is
+//     written as above, beside it, and the link stays a link;
+//   - a regular file with several hard links: the complete new content is
+//     flushed to the temporary file first, then copied over the file in
+//     place and flushed, then the temporary file is removed, so every name
+//     keeps sharing the content. Should the copy fail midway, the file may
+//     be partly rewritten, but the temporary file is kept: the new content
+//     is never lost.
+// An existing file keeps its permission bits (and its owner and group,
+// where the process may set them).
 #pragma once
 
 #include <string>
@@ -9,25 +21,32 @@
 namespace textio {
 
 struct AtomicFile {
-  std::string path;  // the target
+  std::string path;  // the target as named
+  std::string file;  // the file written: path, or the end of its links
   std::string tmp;   // the temporary file, empty when none is open
   int fd = -1;
-  std::string buffer;  // text not yet written to fd
+  bool in_place = false;  // copied over `file` at the commit (hard links)
+  std::string buffer;     // text not yet written to fd
   bool failed = false;
   std::string error;  // what went wrong, for the user
+  std::string kept;   // after a failed in-place copy: the temporary file
+                      // that holds the whole new content; else empty
 };
 
-// Opens a temporary file beside `path`. False (with f.error) on failure.
+// Opens a temporary file beside the file that `path` names. False (with
+// f.error) on failure.
 bool atomic_open(AtomicFile& f, const std::string& path);
 // Appends text (buffered).
 void atomic_write(AtomicFile& f, std::string_view text);
-// Writes out, syncs and renames over the target. On any failure removes the
-// temporary file, leaves the target as it was and returns false.
+// Writes out, syncs and puts the text in place. On any failure returns
+// false; the file is left as it was and the temporary file removed, except
+// when an in-place copy failed midway (then f.kept names the temporary file
+// and f.error says so).
 bool atomic_commit(AtomicFile& f);
 // Drops the temporary file; the target is left as it was.
 void atomic_abort(AtomicFile& f);
 
-// Writes `text` to `path` whole or not at all.
+// Writes `text` to `path` whole or not at all (as atomic_commit).
 bool write_file_atomic(const std::string& path,
                        std::string_view text,
                        std::string& error);

@@ -11,9 +11,12 @@ bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 // Splits a line into the values of one free-form record: blanks separate,
 // a single comma (or semicolon) between values is allowed. Nulls, slashes,
 // quotes and repeat counts are refused: a series line never holds them.
+// With `rest_ignored` the split ends at the `want`th value, whatever
+// follows it.
 bool split_values(std::string_view line,
                   std::string_view* out,
                   int want,
+                  bool rest_ignored,
                   int& got,
                   std::string& why) {
   got = 0;
@@ -42,6 +45,7 @@ bool split_values(std::string_view line,
       return false;
     }
     out[got++] = line.substr(b, i - b);
+    if (got == want && rest_ignored) return true;
     need_value = false;
     while (i < n && is_blank(line[i])) ++i;
     if (i < n && (line[i] == ',' || line[i] == ';')) {
@@ -65,10 +69,13 @@ std::string format_series(const SeriesRecord& r) {
 
 bool parse_series_line(std::string_view line,
                        SeriesRecord& r,
-                       std::string& why) {
+                       std::string& why,
+                       AfterRecord after) {
   std::string_view v[8];
   int got = 0;
-  if (!split_values(line, v, 8, got, why)) return false;
+  if (!split_values(line, v, 8, after == AfterRecord::kAnything, got, why)) {
+    return false;
+  }
   if (got != 8) {
     why = got == 0 ? "no values (a record has 8)"
                    : "only " + std::to_string(got) + " of the 8 values";
@@ -111,12 +118,15 @@ ReadResult read_series(LineSource& src, SeriesRecord& r) {
                     item(r.timestep)});
 }
 
-long count_lines(LineSource& src) {
-  long n = 0;
+long count_record_lines(LineSource& src) {
+  long n = 0, last = 0;
   std::string line;
-  while (next_line(src, line)) ++n;
+  while (next_line(src, line)) {
+    ++n;
+    if (line.find_first_not_of(" \t\r") != std::string::npos) last = n;
+  }
   rewind(src);
-  return n;
+  return last;
 }
 
 }  // namespace textio

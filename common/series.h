@@ -29,16 +29,26 @@ inline bool is_empty(const SeriesRecord& r) {
 // The record as one free-form line, without its newline.
 std::string format_series(const SeriesRecord& r);
 
-// Parses one line that must hold exactly one record of 8 values. On failure
-// returns false and says why in `why` (without source or line number).
+// What a line may hold after the eighth value of its record.
+enum class AfterRecord {
+  kNothing,   // nothing but blanks: a line is exactly one record
+  kAnything,  // anything, ignored, as a free-form read drops the rest of a
+              // line
+};
+
+// Parses one line that must hold one record of 8 values, followed by what
+// `after` allows. On failure returns false and says why in `why` (without
+// source or line number).
 bool parse_series_line(std::string_view line,
                        SeriesRecord& r,
-                       std::string& why);
+                       std::string& why,
+                       AfterRecord after = AfterRecord::kNothing);
 
 // One free-form read of the 8 fields (may go on over further lines).
 ReadResult read_series(LineSource& src, SeriesRecord& r);
 
-// Counts the lines of a file source to its end, then rewinds it.
-long count_lines(LineSource& src);
+// Counts the lines of a file source up to its last line that is not blank
+// (blank lines after the last record hold no record), then rewinds it.
+long count_record_lines(LineSource& src);
 
 }  // namespace textio

@@ -15,6 +15,11 @@ constexpr int32_t year_length(int32_t year) {
   return year % 4 == 0 ? 366 : 365;
 }
 
+// The longest step the grid knows, in minutes: it restarts at minute 0
+// after every hour, so a longer step would still give each hour one step
+// while the series named them by the longer one.
+inline constexpr int32_t kMaxStepMinutes = 60;
+
 // One point of the grid and the length of its year.
 struct GridPoint {
   float year = 0, day = 0, hour = 0, minute = 0;

@@ -15,7 +15,7 @@ bool nparams_fit(int32_t modeltype, int32_t nparams) {
       return nparams % 3 == 1;
     case 2:
     case 3:
-      return nparams >= 4;
+      return nparams >= 3;
     case 4:
       return nparams % 5 == 1;
     default:
@@ -34,10 +34,10 @@ std::string layout_needed(int32_t modeltype) {
       return "1+3k parameters (a constant, then amplitude, period and phase "
              "of each sinusoid)";
     case 2:
-      return "at least 4 parameters (amplitude, period, phase, then one "
+      return "at least 3 parameters (amplitude, period, phase, then one "
              "baseline level per segment)";
     case 3:
-      return "at least 4 parameters (offset, period, phase, then one "
+      return "at least 3 parameters (offset, period, phase, then one "
              "amplitude per segment)";
     default:  // 4
       return "1+5k parameters (a constant, then amplitude, two periods and "

@@ -31,10 +31,11 @@ constexpr double kWeightFloor = static_cast<double>(1.0e-7f);
 // (modeltype, the window, ndata, simdata) and says how it ended: ok with
 // ndata >= 1 points; a stop, its message not yet printed, when the file
 // cannot be opened, no record falls into the window (g.stoprun = 1 then), a
-// record lies on no step of the window's grid (the message names its line and
-// time) or the file ends early; an input error when an answer or a line of
-// the file cannot be read. Records whose year and day are both 0 (steps
-// without a sounding) are skipped and counted.
+// record lies on no step of the window's grid or has a time step above 60
+// minutes (the message names its line and time) or the file ends early; an
+// input error when an answer or a line of the file cannot be read. Records
+// whose year and day are both 0 (steps without a sounding) are skipped and
+// counted.
 Status readdata(Global& g, Data& d, textio::LineSource& in, std::ostream& out);
 
 // ---------------------------------------------------------------------------
@@ -69,7 +70,7 @@ float time(
 
 // The rule of the parameter count: true when `nparams` parameters fill the
 // layout of `modeltype`, 1 + 3k for model 1, 1 + 5k for model 4, at least
-// 4 for models 2 and 3, any count that is not negative for other types.
+// 3 for models 2 and 3, any count that is not negative for other types.
 bool nparams_fit(int32_t modeltype, int32_t nparams);
 
 // The start-up check of nparams_fit: false with a one-line message that
@@ -78,8 +79,10 @@ bool check_nparams(int32_t modeltype, int32_t nparams, std::string& message);
 
 // Segment index k of point i (1..ndata) for models 2 and 3:
 // 4 + trunc(float(i) / (float(ndata) / (float(nparams) - 3))) in single
-// precision, clamped to nparams.
-// REQUIRES: nparams >= 4, ndata >= 1.
+// precision, clamped to nparams. With nparams 3 (no segment) the length is
+// infinite and k = 4 clamps to 3: p3 serves as phase and as the segment's
+// parameter.
+// REQUIRES: nparams >= 3, ndata >= 1.
 inline int32_t segment_index(int32_t i, int32_t ndata, int32_t nparams) {
   const float len =
       static_cast<float>(ndata) / (static_cast<float>(nparams) - 3.0f);

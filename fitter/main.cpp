@@ -31,10 +31,17 @@ namespace {
 int32_t stop_flag(Status::Code code) { return static_cast<int32_t>(code); }
 Status::Code stop_code(int32_t flag) { return static_cast<Status::Code>(flag); }
 
-// The exit status of a run that ends with `code`: 2 when input could not be
-// read, 0 otherwise.
+// The exit status of a run that ends with `code`: 0 when it goes on to its
+// end, 2 when input could not be read, 1 for every other early end.
 int exit_status(Status::Code code) {
-  return code == Status::Code::kInputError ? 2 : 0;
+  switch (code) {
+    case Status::Code::kOk:
+      return 0;
+    case Status::Code::kInputError:
+      return 2;
+    default:
+      return 1;
+  }
 }
 
 // Process 0's status of a phase, told to every process: process 0 keeps
@@ -71,6 +78,7 @@ Status read_run(Global& g,
   if (!s.ok()) return s;
   std::string message;
   if (!check_nparams(d.modeltype, g.nparams, message) ||
+      !check_ranges(g, message) ||
       !check_samplingtype(c.samplingtype, message)) {
     return Status::stop(message);
   }

@@ -3,7 +3,10 @@
 
 #include <cmath>
 #include <ostream>
+#include <stdexcept>
+#include <string>
 
+#include "freeform_in.h"
 #include "freeform_out.h"
 
 namespace ptfit {
@@ -12,19 +15,21 @@ namespace {
 constexpr char kUndefinedSampling[] = "UNDEFINIED CHOICE FOR SAMPLINGTYPE";
 }  // namespace
 
-bool moveparams(Fitparam& p,
+void moveparams(Fitparam& p,
                 int32_t samplingtype,
                 Rng& rng,
                 std::ostream& out) {
   if (p.vary == 0) {
-    out << textio::free_line("CRITICAL ERROR IN MOVEPARAMS") << '\n';
-    return false;
+    out << textio::free_line("CRITICAL ERROR IN MOVEPARAMS") << std::endl;
+    throw std::logic_error("moveparams: parameter " +
+                           std::string(textio::trimmed(p.name)) +
+                           " is not varied");
   }
   const double lo = p.range[0];
   const double hi = p.range[1];
   if (samplingtype == 11) {
     p.value = lo + std::fabs(hi - lo) * random(rng);
-    return true;
+    return;
   }
   const double u = random(rng);
   const double step = (0.5 - u) * p.maxstep;
@@ -34,7 +39,6 @@ bool moveparams(Fitparam& p,
   // by the overshoot; a value exactly on a bound stays.
   if (p.value < lo) p.value = hi - std::fmod(std::fabs(p.value - hi), w);
   if (p.value > hi) p.value = lo + std::fmod(p.value - lo, w);
-  return true;
 }
 
 int32_t evalmv(double delta, Rng& rng) {

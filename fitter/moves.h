@@ -18,11 +18,12 @@ constexpr double kStepAdapt = static_cast<double>(0.01f);
 // Replaces p.value by a proposal. samplingtype 11: a uniform draw over the
 // range. Otherwise value + (0.5 - u) * maxstep, re-entering the range at
 // the other end by the overshoot (modulo the range width) when it leaves
-// it. Draws one deviate and returns true. When p.vary is 0, prints
-// "CRITICAL ERROR IN MOVEPARAMS" and returns false without drawing or
-// changing p; nothing stops the run (the walk moves varied parameters only
-// and does not test the result).
-bool moveparams(Fitparam& p, int32_t samplingtype, Rng& rng, std::ostream& out);
+// it. Draws one deviate.
+// REQUIRES: p.vary != 0. Otherwise it prints "CRITICAL ERROR IN
+// MOVEPARAMS" on `out`, draws nothing, leaves p as it was and throws
+// std::logic_error: the run stops (ptfit's main ends the whole job with
+// status 1). The walk moves varied parameters only.
+void moveparams(Fitparam& p, int32_t samplingtype, Rng& rng, std::ostream& out);
 
 // The Metropolis test for the reduced chi-square increase `delta`: 1 when
 // delta <= 0 (no deviate drawn), else 1 when exp(clamp(-delta, -120, 120))

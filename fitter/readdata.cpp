@@ -16,17 +16,36 @@ namespace {
 
 enum class Next { kRecord, kEnd, kBad };
 
-// Takes the next line of the data file as one series record. A line that
-// is not exactly one record of 8 values is refused, naming file and line.
+// Takes the next line of the data file as one series record: 8 values, and
+// whatever follows them is ignored. A line that does not start with one
+// record of 8 values (a blank one included) is refused, naming file and
+// line.
 Next next_record(textio::LineSource& file,
                  textio::SeriesRecord& rec,
                  Status& err) {
   std::string line, why;
   if (!textio::next_line(file, line)) return Next::kEnd;
-  if (textio::parse_series_line(line, rec, why)) return Next::kRecord;
+  if (textio::parse_series_line(
+          line, rec, why, textio::AfterRecord::kAnything)) {
+    return Next::kRecord;
+  }
   err = Status::input_error(file.name + ", line " +
                             std::to_string(file.lineno) + ": " + why);
   return Next::kBad;
+}
+
+// "year Y, day D, hour H, minute M".
+std::string stamp(int32_t y, int32_t d, int32_t h, int32_t m) {
+  return "year " + std::to_string(y) + ", day " + std::to_string(d) +
+         ", hour " + std::to_string(h) + ", minute " + std::to_string(m);
+}
+
+// "error: line J of FILE (year Y, day D, hour H, minute M)".
+std::string record_where(const textio::SeriesRecord& rec,
+                         long j,
+                         const std::string& file_name) {
+  return "error: line " + std::to_string(j) + " of " + file_name + " (" +
+         stamp(rec.year, rec.day, rec.hour, rec.minute) + ")";
 }
 
 // Why the selected record on line `j` got no step number.
@@ -34,13 +53,7 @@ std::string off_grid_message(const TimeGrid& w,
                              const textio::SeriesRecord& rec,
                              long j,
                              const std::string& file_name) {
-  auto stamp = [](int32_t y, int32_t d, int32_t h, int32_t m) {
-    return "year " + std::to_string(y) + ", day " + std::to_string(d) +
-           ", hour " + std::to_string(h) + ", minute " + std::to_string(m);
-  };
-  const std::string where =
-      "error: line " + std::to_string(j) + " of " + file_name + " (" +
-      stamp(rec.year, rec.day, rec.hour, rec.minute) + ")";
+  const std::string where = record_where(rec, j, file_name);
   const std::string step = textio::ff_real32(w.timestep);
   if (!(w.timestep > 0) || !std::isfinite(w.timestep)) {
     return where + " has the time step " + step +
@@ -131,7 +144,8 @@ Status data_dialogue(Data& d, textio::LineSource& in, std::ostream& out) {
 // The storing pass over `file` (rewound): every record's time step goes to
 // the window, and the lines marked in `list` become points 1..k of `d`,
 // their time the step number on the window's grid in hours. A marked record
-// on no step of the grid stops the load.
+// on no step of the grid, or whose time step exceeds an hour, stops the
+// load.
 Status store_points(textio::LineSource& file,
                     Data& d,
                     const std::vector<char>& list,
@@ -147,6 +161,14 @@ Status store_points(textio::LineSource& file,
     if (got == Next::kBad) return err;
     w.timestep = rec.timestep;
     if (list[j - 1] == 0) continue;
+    if (std::isfinite(w.timestep) && w.timestep > textio::kMaxStepMinutes) {
+      // Every hour of such a series has one step, named by the longer one.
+      return Status::stop(
+          record_where(rec, j, file_name) + " has the time step " +
+          textio::ff_real32(w.timestep) + "; it must be at most " +
+          std::to_string(textio::kMaxStepMinutes) +
+          " minutes, as the time grid restarts every hour");
+    }
     const int32_t n = itime(w, rec.year, rec.day, rec.hour, rec.minute);
     if (n == 0) return Status::stop(off_grid_message(w, rec, j, file_name));
     // t = timestep (n - 1) / 60 hours, in single precision
@@ -171,7 +193,7 @@ Status load_window(Global& g, Data& d, std::ostream& out) {
     return Status::stop("error opening file " + file_name);
   }
 
-  const long nlines = textio::count_lines(src);
+  const long nlines = textio::count_record_lines(src);
   out << free_line("number of lines:", nlines) << '\n';
   std::vector<char> list(static_cast<size_t>(nlines), 0);
 

@@ -89,6 +89,18 @@ Status read_paramsfile(Global& g) {
   return {};
 }
 
+bool check_ranges(const Global& g, std::string& message) {
+  for (const Fitparam& p : g.fitparams) {
+    if (p.range[0] > p.range[1]) {
+      message = "ERROR: parameter " + std::string(textio::trimmed(p.name)) +
+                " has the lower bound " + textio::ff_real64(p.range[0]) +
+                " above its upper bound " + textio::ff_real64(p.range[1]);
+      return false;
+    }
+  }
+  return true;
+}
+
 bool layout_ladders(int32_t mpisize, RunConfig& c) {
   if (c.nclones <= 0) return false;
   const int32_t nt = mpisize / c.nclones;

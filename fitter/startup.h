@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <ostream>
+#include <string>
 
 #include "freeform_in.h"
 #include "global.h"
@@ -32,6 +33,11 @@ Status run_dialogue(textio::LineSource& in,
 // when every record was read. A stop when the file cannot be opened or ends
 // before the last record; an input error when a record cannot be read.
 Status read_paramsfile(Global& g);
+
+// Checks at start-up that no parameter's lower bound lies above its upper
+// bound (equal bounds fix the value). False with a one-line message naming
+// the first such parameter and its bounds.
+bool check_ranges(const Global& g, std::string& message);
 
 // The ladder layout for `mpisize` processes in c.nclones ladders: sets
 // ntemperatures, clears clones with a single ladder and tempering with

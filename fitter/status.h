@@ -17,7 +17,7 @@ namespace ptfit {
 struct Status {
   enum class Code : int32_t {
     kOk = 0,          // the run goes on
-    kStop = 1,        // an orderly end (exit status 0)
+    kStop = 1,        // an orderly early end (exit status 1)
     kInputError = 2,  // an answer or record could not be read (exit status 2)
   };
 

@@ -2,7 +2,10 @@
 #include "dialogue.h"
 
 #include <cmath>
+#include <iostream>
 #include <string>
+
+#include "stepgrid.h"
 
 namespace ionoscan {
 
@@ -40,6 +43,7 @@ Status read_file_list(Extractor& ex,
   // no list.
   if (!textio::open_source(list, list_name)) {
     say(out, "error opening fnames_list");
+    std::cerr << "ionoscan: cannot open the list file " << list_name << '\n';
     return stopped();
   }
   std::string line;
@@ -64,6 +68,15 @@ Status read_time_step(Answers& a,
   say(out, "read", a.dt);
   if (!(std::isfinite(a.dt) && a.dt > 0.0f)) {
     say(out, "the time step must be a positive number of minutes");
+    return refused();
+  }
+  // The grid restarts every hour: a longer step would still give every
+  // hour one step, but the series would name them by the longer one.
+  if (a.dt > textio::kMaxStepMinutes) {
+    say(out,
+        "the time step must be at most",
+        textio::kMaxStepMinutes,
+        "minutes: the time grid restarts at every hour");
     return refused();
   }
   return {};

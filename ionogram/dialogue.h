@@ -18,7 +18,8 @@ Status read_file_list(Extractor& ex,
                       textio::LineSource& input,
                       std::ostream& out);
 
-// The time step in minutes; refused unless it is positive and finite.
+// The time step in minutes; refused unless it is positive, finite and at
+// most 60 (textio::kMaxStepMinutes).
 Status read_time_step(Answers& a, textio::LineSource& input, std::ostream& out);
 
 // The number of frequency bands; refused outside 0 to kMaxBands.

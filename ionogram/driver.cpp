@@ -2,6 +2,7 @@
 // dialogue and returns its Status: ok, or how the run ends there.
 #include "driver.h"
 
+#include <algorithm>
 #include <ostream>
 
 #include "dialogue.h"
@@ -14,11 +15,15 @@ namespace ionoscan {
 
 namespace {
 
-// The last checks (heights of the last group against the last header, the
-// height window), then the output.
+// The last checks (heights of the last group against the last header and
+// the sums, the height window), then the output.
 Status finish(Extractor& ex, std::ostream& out) {
-  if (ex.nsum > ex.hdr.nhts) {
-    say(out, "ERROR: nsum .gt. nhts", ex.nsum, ex.hdr.nhts);
+  // The maxima read nsum heights of every row of the sums: never more than
+  // the sums hold, even when the last group was rejected in a block of more
+  // heights than the sums were made for.
+  const int32_t nhts = std::min(ex.hdr.nhts, ex.nhts_bins);
+  if (ex.nsum > nhts) {
+    say(out, "ERROR: nsum .gt. nhts", ex.nsum, nhts);
     return stopped();
   }
   const Answers& a = ex.ans;

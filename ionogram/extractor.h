@@ -62,6 +62,8 @@ struct Extractor {
   // timearray(it, 1:4) at 4 (it-1): year, day, hour, minute of the file
   // sampled last on step it; zeros for a step without a sounding.
   std::vector<int32_t> timearray;
+  // sampled(it) at it-1: 1 when a file was sampled on step it, else 0.
+  std::vector<char> sampled;
 };
 
 // Index of bins(it, ih, ib), all 1-based.

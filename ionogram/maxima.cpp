@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iostream>
 #include <ostream>
 
 #include "atomic_file.h"
@@ -29,16 +30,20 @@ std::vector<int32_t> window_indices(
   return w;
 }
 
-void filter(int32_t nwin, std::span<double> series) {
+void filter(int32_t nwin,
+            std::span<double> series,
+            std::span<const char> sampled) {
   const int32_t n = static_cast<int32_t>(series.size());
-  std::vector<double> x(series.size());
+  std::vector<double> x(series.begin(), series.end());
   for (int32_t i = 1; i <= n; ++i) {
-    // x(i) = sum of series(i+k), k = -nwin..nwin inside 1..n, over their count
+    if (!sampled[i - 1]) continue;
+    // x(i) = sum of series(i+k) over k = -nwin..nwin with i+k inside 1..n
+    // and sampled, over their count (at least 1: step i itself)
     double sum = 0;
     int32_t m = 0;
     for (int32_t k = -nwin; k <= nwin; ++k) {
       const int32_t p = i + k;
-      if (p < 1 || p > n) continue;
+      if (p < 1 || p > n || !sampled[p - 1]) continue;
       sum += series[p - 1];
       ++m;
     }
@@ -81,6 +86,20 @@ void band_maxima(const Extractor& ex,
   }
 }
 
+int32_t steps_without_echo(const Extractor& ex,
+                           int32_t ib,
+                           std::span<const int32_t> window) {
+  int32_t n = 0;
+  for (int32_t it = 1; it <= ex.ntimes; ++it) {
+    if (!ex.sampled[it - 1]) continue;
+    const double* row = &ex.bins[bins_at(ex, it, 1, ib)];
+    bool echo = false;
+    for (const int32_t i : window) echo = echo || row[i - 1] > 0;
+    if (!echo) ++n;
+  }
+  return n;
+}
+
 std::string maxima_file_name(std::string_view logo, int32_t ib) {
   const std::string num =
       textio::fortran_format(ib <= 9 ? "(I1)" : "(I2)", {ib});
@@ -104,6 +123,9 @@ Status plotmaxima(const Extractor& ex, std::ostream& out) {
 
   std::vector<double> mean, sd;
   std::string text;
+  std::string notes;  // for standard error, once the files are in place
+  const std::string with_sounding =
+      std::to_string(std::count(ex.sampled.begin(), ex.sampled.end(), char{1}));
   for (int32_t ib = 1; ib <= ex.ans.nbands; ++ib) {
     textio::AtomicFile& f = files[ib - 1];
     const std::string name = maxima_file_name(ex.ans.logo, ib);
@@ -111,7 +133,7 @@ Status plotmaxima(const Extractor& ex, std::ostream& out) {
     say(out, "creating " + name);
 
     band_maxima(ex, ib, window, mean, sd);
-    filter(3, mean);
+    filter(3, mean, ex.sampled);
     for (int32_t it = 1; it <= ex.ntimes; ++it) {
       const int32_t* t = &ex.timearray[4 * static_cast<size_t>(it - 1)];
       textio::SeriesRecord r;
@@ -129,11 +151,19 @@ Status plotmaxima(const Extractor& ex, std::ostream& out) {
       textio::atomic_write(f, text);
     }
     if (f.failed) return fail(f);
+    const int32_t silent = steps_without_echo(ex, ib, window);
+    if (silent > 0) {
+      notes += "ionoscan: band " + std::to_string(ib) + ", " + name + ": " +
+               std::to_string(silent) + " of " + with_sounding +
+               " steps with a sounding have no positive summed amplitude in "
+               "the height window: their heights are not measurements\n";
+    }
   }
   // Every band is written: only now do the files replace their targets.
   for (textio::AtomicFile& f : files) {
     if (!textio::atomic_commit(f)) return fail(f);
   }
+  std::cerr << notes;
   return {};
 }
 

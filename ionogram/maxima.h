@@ -23,10 +23,16 @@ double height_of(float h0, float hstep, int32_t i);
 std::vector<int32_t> window_indices(
     float h0, float hstep, int32_t nsum, float minh, float maxh);
 
-// Replaces every value by the plain mean of the values up to `nwin` steps
+// Replaces the value of every step with a sounding (sampled[i] != 0) by the
+// plain mean of the values of the steps with a sounding up to `nwin` steps
 // on either side of it, the window cut at both ends of the series; every
-// mean is taken from the unsmoothed values.
-void filter(int32_t nwin, std::span<double> series);
+// mean is taken from the unsmoothed values, summed in ascending order. A
+// step without a sounding keeps its value: its heights are no measurement
+// and never enter a mean.
+// REQUIRES: sampled.size() == series.size().
+void filter(int32_t nwin,
+            std::span<double> series,
+            std::span<const char> sampled);
 
 // Per time step of one band: mean and population standard deviation of the
 // heights of the `navg` strongest samples in `window`, the strongest chosen
@@ -39,12 +45,20 @@ void band_maxima(const Extractor& ex,
                  std::vector<double>& mean,
                  std::vector<double>& sd);
 
+// The number of steps of band `ib` on which a file was sampled but no
+// height of `window` holds a positive summed amplitude: steps whose heights
+// are no measurement (an empty band, noise only, no group of the mode).
+int32_t steps_without_echo(const Extractor& ex,
+                           int32_t ib,
+                           std::span<const int32_t> window);
+
 // "<logo without trailing blanks>_maxima_<band>.dat".
 std::string maxima_file_name(std::string_view logo, int32_t ib);
 
 // Writes the "_maxima_" file of every band with its messages on `out`. The
 // files appear together at the end, or (on a failure to write, reported
-// and refused) none of them.
+// and refused) none of them. Then, on standard error, one line for every
+// band with steps_without_echo.
 // REQUIRES: the window checked as band_maxima requires.
 Status plotmaxima(const Extractor& ex, std::ostream& out);
 

@@ -16,7 +16,8 @@ namespace ionoscan {
 struct Status {
   enum class Code {
     kOk,          // the phase did its work: the run goes on (or is complete)
-    kStop,        // a stop the dialogue has reported: exit status 0
+    kStop,        // a stop the dialogue has reported in its own words:
+                  // exit status 1
     kRefused,     // a run we refuse (an answer out of range, a sounding
                   // off the grid, no memory, no output): exit status 1
     kInputError,  // an answer that cannot be read, or an input file that
@@ -34,13 +35,13 @@ inline Status input_error(std::string message) {
   return {Status::Code::kInputError, std::move(message)};
 }
 
-// The exit status of a run that ended with `s`: 0 for a complete run and a
-// stop, 1 for a refusal, 2 for an input error.
+// The exit status of a run that ended with `s`: 0 for a complete run, 1 for
+// a stop or a refusal, 2 for an input error.
 inline int exit_status(const Status& s) {
   switch (s.code) {
     case Status::Code::kOk:
-    case Status::Code::kStop:
       return 0;
+    case Status::Code::kStop:
     case Status::Code::kRefused:
       return 1;
     case Status::Code::kInputError:

@@ -17,6 +17,47 @@ namespace ionoscan {
 
 namespace {
 
+// Names on standard error the RSF file of a stop whose message on the
+// run's output does not name it: "ionoscan: NAME: what".
+void name_file(const std::string& name, const std::string& what) {
+  std::cerr << "ionoscan: " << name << ": " << what << '\n';
+}
+
+// The block (1-based) that the cursor is in.
+int64_t block_of(const RsfCursor& c) {
+  return static_cast<int64_t>(c.pos / kRsfBlockSize) + 1;
+}
+
+// The stop of a decoding failure `st` of file `name` at the cursor: its
+// message on the run's output, the file and block on standard error.
+Status decoding_stop(RsfStatus st,
+                     const RsfCursor& c,
+                     const RsfHeader& hdr,
+                     const std::string& name,
+                     std::ostream& out) {
+  const std::string block = "block " + std::to_string(block_of(c));
+  switch (st) {
+    case RsfStatus::kNotRsf:
+      say(out, rsf_message(st));
+      name_file(name,
+                block + " is no RSF block (format code " +
+                    std::to_string(hdr.ibcd[rsfhdr::kFormat]) + ", not " +
+                    std::to_string(kRsfFormatCode) + ")");
+      break;
+    case RsfStatus::kBadHeights:
+      say(out, rsf_message(st), c.nhts);
+      name_file(name,
+                block + " has " + std::to_string(c.nhts) +
+                    " heights (an RSF block has 128, 256 or 512)");
+      break;
+    default:  // a group cut short by the end of the file
+      say(out, rsf_message(st));
+      name_file(name, "the file ends inside a frequency group of " + block);
+      break;
+  }
+  return stopped();
+}
+
 // False, after the message that ends the run, when an RSF file could not
 // be opened or read.
 bool file_read(FileStatus fs, const std::string& name, std::ostream& out) {
@@ -26,6 +67,7 @@ bool file_read(FileStatus fs, const std::string& name, std::ostream& out) {
   }
   if (fs == FileStatus::kReadError) {
     say(out, "error while reading header");
+    name_file(name, "cannot be read");
     return false;
   }
   return true;
@@ -56,24 +98,23 @@ Status sample_groups(
         const RsfStatus next = next_header(c, ex.hdr);
         if (next == RsfStatus::kEndOfFile) return {};
         if (next == RsfStatus::kNotRsf) {
-          say(out, rsf_message(next));
-          return stopped();
+          return decoding_stop(next, c, ex.hdr, ex.names[j], out);
         }
         continue;
       }
-      case RsfStatus::kBadHeights:
-        say(out, rsf_message(st), c.nhts);
-        return stopped();
       case RsfStatus::kTruncatedPadding:
         return input_error("ionoscan: " + ex.names[j] + ": " + rsf_message(st));
-      default:  // a group cut short by the end of the file
-        say(out, rsf_message(st));
-        return stopped();
+      default:  // too many heights, or a group cut short
+        return decoding_stop(st, c, ex.hdr, ex.names[j], out);
     }
     ex.nsum = ex.grp.nsum;
     if (!group_accepted(ex.grp.pol, ex.ans.polmode)) continue;
     if (ex.grp.nsum > ex.nhts_bins) {
       say(out, "ERROR: nsum .gt. nhts", ex.grp.nsum, ex.nhts_bins);
+      name_file(ex.names[j],
+                "a group of block " + std::to_string(block_of(c)) + " has " +
+                    std::to_string(ex.grp.nsum) + " heights, the sums " +
+                    std::to_string(ex.nhts_bins));
       return stopped();
     }
     add_group(ex, it);
@@ -99,8 +140,7 @@ Status sample_file(Extractor& ex,
     return {};
   }
   if (st == RsfStatus::kNotRsf) {
-    say(out, rsf_message(st));
-    return stopped();
+    return decoding_stop(st, c, ex.hdr, ex.names[j], out);
   }
   const RsfHeader& h = ex.hdr;
   const int32_t it = ex.step_of[j];
@@ -110,6 +150,7 @@ Status sample_file(Extractor& ex,
   }
   int32_t* stamp = &ex.timearray[4 * static_cast<size_t>(it - 1)];
   stamp[0] = h.year, stamp[1] = h.day, stamp[2] = h.hour, stamp[3] = h.minute;
+  ex.sampled[it - 1] = 1;
   if (h.hour == 0 && h.minute == 0) {
     say(out, "day ", h.day, "time index", it);
     out << textio::fortran_format("(A3,I2,A1,I2,A1,I2)",
@@ -138,8 +179,7 @@ Status find_range(Extractor& ex, std::ostream& out) {
     const RsfStatus st = read_header(buf, ex.hdr);
     if (st == RsfStatus::kEndOfFile) continue;
     if (st == RsfStatus::kNotRsf) {
-      say(out, rsf_message(st));
-      return stopped();
+      return decoding_stop(st, RsfCursor{buf}, ex.hdr, ex.names[j], out);
     }
     const GridTime t{ex.hdr.year, ex.hdr.day, ex.hdr.hour, ex.hdr.minute};
     ex.first_time[j] = t;
@@ -224,6 +264,7 @@ Status allocate_sums(Extractor& ex, std::ostream& out) {
                          static_cast<size_t>(ex.ans.nbands);
     ex.bins.assign(cells, 0.0);
     ex.timearray.assign(4 * static_cast<size_t>(ex.ntimes), 0);
+    ex.sampled.assign(static_cast<size_t>(ex.ntimes), 0);
   } catch (const std::bad_alloc&) {
     say(out,
         "not enough memory for the sums of",

@@ -290,6 +290,43 @@ TEST_F(AppendProgram, FirstFileThatCannotBeCreatedEndsTheRun) {
   EXPECT_EQ(get("plain"), "");
 }
 
+TEST_F(AppendProgram, LinksSurviveTheRewrite) {
+  put("b", rec(20, 1, 0, 5));
+  const std::string merged = rec(20, 1, 0, 0) + rec(20, 1, 0, 5);
+  fs::create_directory(dir_.at("data"));
+
+  // A chain of symbolic links: the file at its end is rewritten (its
+  // temporary file beside it), every link stays a link.
+  put("data/a.dat", rec(20, 1, 0, 0));
+  fs::create_symlink("data/a.dat", dir_.at("a"));
+  fs::create_symlink("a", dir_.at("via"));
+  EXPECT_EQ(run("via\nb\n").status, 0);
+  EXPECT_TRUE(fs::is_symlink(dir_.at("via")) && fs::is_symlink(dir_.at("a")));
+  EXPECT_EQ(get("data/a.dat"), merged);
+
+  // A link to a file not yet there creates it there.
+  fs::create_symlink("data/new.dat", dir_.at("new"));
+  EXPECT_EQ(run("new\nb\n").status, 0);
+  EXPECT_TRUE(fs::is_symlink(dir_.at("new")));
+  EXPECT_EQ(get("data/new.dat"), rec(20, 1, 0, 5));
+
+  // Hard links keep sharing the new content, and its permissions.
+  put("h", rec(20, 1, 0, 0));
+  fs::permissions(dir_.at("h"), fs::perms(0640));
+  fs::create_hard_link(dir_.at("h"), dir_.at("data/h2"));
+  EXPECT_EQ(run("h\nb\n").status, 0);
+  EXPECT_EQ(get("h"), merged);
+  EXPECT_EQ(fs::hard_link_count(dir_.at("h")), 2u);
+  EXPECT_TRUE(fs::equivalent(dir_.at("h"), dir_.at("data/h2")));
+  EXPECT_EQ(fs::status(dir_.at("h")).permissions(), fs::perms(0640));
+
+  // No temporary file is left anywhere.
+  EXPECT_EQ(entries(), 6u);  // b, data, a, via, new, h
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_.at("data")),
+                          fs::directory_iterator()),
+            3);  // a.dat, new.dat, h2
+}
+
 TEST_F(AppendProgram, RewrittenFileKeepsItsPermissions) {
   put("a", rec(20, 1, 0, 0));
   put("b", rec(20, 1, 0, 5));

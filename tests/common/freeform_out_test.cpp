@@ -140,7 +140,7 @@ TEST(SeriesRecord, RoundTripsBitForBitThroughALineAndThroughARead) {
   textio::LineSource src;
   src.in = &in;
   src.name = "series";
-  EXPECT_EQ(textio::count_lines(src), 100000);
+  EXPECT_EQ(textio::count_record_lines(src), 100000);
   for (const auto& r : recs) {
     textio::SeriesRecord back;
     ASSERT_EQ(textio::read_series(src, back).status, textio::ReadStatus::kOk);
@@ -164,6 +164,14 @@ TEST(SeriesRecord, ALineMustHoldExactlyOneRecordOfEightValues) {
   EXPECT_NE(why.find("7"), std::string::npos) << why;
   EXPECT_FALSE(
       textio::parse_series_line(" 4 100 10 15 0.25 250.5 3.5 15 9", r, why));
+  // Unless the reader drops the rest of the line after the eighth value.
+  EXPECT_TRUE(textio::parse_series_line(" 4 100 10 15 0.25 250.5 3.5 15 9 x/",
+                                        r,
+                                        why,
+                                        textio::AfterRecord::kAnything));
+  EXPECT_EQ(r.timestep, 15.0f);
+  EXPECT_FALSE(textio::parse_series_line(
+      " 4 100 10 15 0.25 250.5 3.5", r, why, textio::AfterRecord::kAnything));
   EXPECT_FALSE(
       textio::parse_series_line(" 4 100 ten 15 0.25 250.5 3.5 15", r, why));
   EXPECT_NE(why.find("ten"), std::string::npos) << why;
@@ -182,7 +190,7 @@ TEST(SeriesRecord, AnEmptyFileIsAnEmptySeries) {
   textio::LineSource src;
   src.in = &in;
   src.name = "empty";
-  EXPECT_EQ(textio::count_lines(src), 0);
+  EXPECT_EQ(textio::count_record_lines(src), 0);
   textio::SeriesRecord r;
   EXPECT_EQ(textio::read_series(src, r).status, textio::ReadStatus::kEof);
 }

@@ -191,9 +191,9 @@ TEST(Chi2, ParameterCountsThatLeaveAGroupIncompleteAreRefused) {
   for (int np : {1, 6, 11}) EXPECT_TRUE(check_nparams(4, np, msg)) << np;
   for (int np : {0, 2, 5, 7, 10}) EXPECT_FALSE(check_nparams(4, np, msg)) << np;
   for (int m : {2, 3}) {
-    EXPECT_TRUE(check_nparams(m, 4, msg));
+    EXPECT_TRUE(check_nparams(m, 3, msg));  // no segment: k clamps to 3
     EXPECT_TRUE(check_nparams(m, 40, msg));
-    for (int np : {0, 1, 3}) EXPECT_FALSE(check_nparams(m, np, msg)) << np;
+    for (int np : {0, 1, 2}) EXPECT_FALSE(check_nparams(m, np, msg)) << np;
   }
   EXPECT_TRUE(check_nparams(0, 0, msg));
   EXPECT_FALSE(check_nparams(0, -1, msg));

@@ -143,6 +143,13 @@ TEST(PtfitModels, AmplitudeSegmentsOfModelThree) {
   expect_model_run(3, {300.0, 12.0, 0.25, 5.0, 6.5, 7.0});
 }
 
+TEST(PtfitModels, ModelsTwoAndThreeWithThreeParametersHaveNoSegment) {
+  // The segment index clamps to 3: p3 is the phase and the segment's level
+  // (model 2) or amplitude (model 3).
+  expect_model_run(2, {5.0, 12.0, 300.0});
+  expect_model_run(3, {300.0, 12.0, 6.5});
+}
+
 TEST(PtfitModels, TwoProductsOfModelFour) {
   expect_model_run(
       4, {300.0, 8.0, 12.0, 0.3, 24.0, 1.1, -3.0, 5.0, 0.7, 7.0, -0.2});

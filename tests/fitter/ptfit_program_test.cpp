@@ -2,6 +2,7 @@
 // listings, a run made deterministic by degenerate parameter ranges, the
 // result files, the ladders, and every early end.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
@@ -266,6 +267,27 @@ INSTANTIATE_TEST_SUITE_P(Ladders,
                            return std::string(info.param.name);
                          });
 
+TEST(PtfitScatter, FileThatCannotBeOpenedIsReportedAndTheRunGoesOn) {
+  // scatter_0 links into a folder that does not exist: no temporary file
+  // can be made beside the file it names.
+  TempDir dir;
+  dir.write("data.txt", four_points());
+  dir.write("params.txt", "c 10 10\n");
+  ASSERT_EQ(symlink("nodir/scatter_0", dir.at("scatter_0").c_str()), 0);
+  const Outcome o = run_ptfit(dir, 1, answers(config("F 1 2", "F 1")));
+  EXPECT_EQ(o.status, 0) << o.err;
+  const std::vector<std::string> lines = o.lines();
+  EXPECT_EQ(std::count(lines.begin(),
+                       lines.end(),
+                       " error opening file scatter_0: cannot create a "
+                       "temporary file beside nodir/scatter_0: No such file or "
+                       "directory"),
+            1)
+      << o.out;
+  EXPECT_EQ(lines.back().rfind("time remaining~", 0), 0u) << o.out;
+  EXPECT_EQ(split_lines(dir.read("reconstructed")).size(), 10u);
+}
+
 // The lines of an early end: everything after the given line must be absent
 // and the run must end promptly with the given status.
 void expect_early_end(const Outcome& o,
@@ -283,7 +305,7 @@ class EarlyEnd : public ::testing::TestWithParam<int> {};
 TEST_P(EarlyEnd, DataFileThatCannotBeOpened) {
   TempDir dir;
   const Outcome o = run_ptfit(dir, GetParam(), answers(config("F 1 2", "F 1")));
-  expect_early_end(o, 0, " error opening file ./data.txt");
+  expect_early_end(o, 1, " error opening file ./data.txt");
 }
 
 TEST_P(EarlyEnd, NoRecordInTheWindow) {
@@ -292,18 +314,30 @@ TEST_P(EarlyEnd, NoRecordInTheWindow) {
   const Outcome o = run_ptfit(dir, GetParam(), answers(config("F 1 2", "F 1")));
   expect_early_end(
       o,
-      0,
+      1,
       " datafile data.txt does not have any values in the requested timerange");
+}
+
+TEST_P(EarlyEnd, RecordWithATimeStepAboveAnHour) {
+  TempDir dir;
+  dir.write("data.txt",
+            testsupport::series_line({20, 100, 10, 0, 0.0, 9, 1, 120.0f}));
+  const Outcome o = run_ptfit(dir, GetParam(), answers(config("F 1 2", "F 1")));
+  expect_early_end(o,
+                   1,
+                   " error: line 1 of ./data.txt (year 20, day 100, hour 10, "
+                   "minute 0) has the time step 120.000000; it must be at most "
+                   "60 minutes, as the time grid restarts every hour");
 }
 
 TEST_P(EarlyEnd, ParameterFileMissingOrShort) {
   TempDir dir;
   dir.write("data.txt", four_points());
   Outcome o = run_ptfit(dir, GetParam(), answers(config("F 1 2", "F 1")));
-  expect_early_end(o, 0, " error reading from paramsfile params.txt");
+  expect_early_end(o, 1, " error reading from paramsfile params.txt");
   dir.write("params.txt", "c 1 2\na 1 2\n");
   o = run_ptfit(dir, GetParam(), answers(config("F 1 2", "F 1"), "4 0"));
-  expect_early_end(o, 0, " error: paramsfile params.txt ended before its time");
+  expect_early_end(o, 1, " error: paramsfile params.txt ended before its time");
 }
 
 TEST_P(EarlyEnd, RefusedParameterCountAndSamplingType) {
@@ -314,10 +348,21 @@ TEST_P(EarlyEnd, RefusedParameterCountAndSamplingType) {
       run_ptfit(dir, GetParam(), answers(config("F 1 2", "F 1"), "2 0"));
   EXPECT_NE(o.out.find("modeltype 1 needs 1+3k parameters"), std::string::npos)
       << o.out;
-  expect_early_end(o, 0, " enter filename to read parameter details");
+  expect_early_end(o, 1, " enter filename to read parameter details");
   o = run_ptfit(
       dir, GetParam(), answers("2 3 1 1\n5\n8.0\nF 1 2\nF 1\nF\n", "1 0"));
-  expect_early_end(o, 0, " UNDEFINIED CHOICE FOR SAMPLINGTYPE");
+  expect_early_end(o, 1, " UNDEFINIED CHOICE FOR SAMPLINGTYPE");
+}
+
+TEST_P(EarlyEnd, ReversedParameterRange) {
+  TempDir dir;
+  dir.write("data.txt", four_points());
+  dir.write("params.txt", "c 60 0\n");
+  const Outcome o = run_ptfit(dir, GetParam(), answers(config("F 1 2", "F 1")));
+  expect_early_end(o,
+                   1,
+                   " ERROR: parameter c has the lower bound 60.000000000000000 "
+                   "above its upper bound 0.0000000000000000");
 }
 
 TEST_P(EarlyEnd, UnreadableOrMissingAnswersFailWithADiagnostic) {
@@ -343,7 +388,7 @@ TEST(PtfitLadders, CountThatDoesNotDivideTheProcessesEndsEveryProcess) {
   dir.write("params.txt", "c 10 10\n");
   for (const char* clones : {"T 3", "T 0", "T -2"}) {
     const Outcome o = run_ptfit(dir, 4, answers(config("T 1 2.0", clones)));
-    EXPECT_EQ(o.status, 0) << clones;
+    EXPECT_EQ(o.status, 1) << clones;
     const std::vector<std::string> lines = o.lines();
     EXPECT_EQ(std::count(lines.begin(),
                          lines.end(),

@@ -249,13 +249,12 @@ TEST(ReadData, UnreadableInputIsAnInputError) {
   Dialogue early_end = run_readdata("2\n'/tmp/'\nx\n13 100 10 0\n");
   EXPECT_EQ(early_end.res.code, Status::Code::kInputError);
 
-  // Every line of the file must be one record of 8 values, also outside
-  // the window: a short line, a blank line, a record with a ninth value.
+  // Every line up to the last record must start with one record of 8
+  // values, also outside the window: a short line, a blank line, a line
+  // that is no record.
   const std::string good = " 13 100 10 0 1 2 3 15\n";
-  for (const char* bad : {" 13 100 10 0 1 2 3\n",
-                          "\n",
-                          " 13 100 10 0 1 2 3 15 9\n",
-                          " 13 100 x 0 1 2 3 15\n"}) {
+  for (const char* bad :
+       {" 13 100 10 0 1 2 3\n", "\n", " \t\n", " 13 100 x 0 1 2 3 15\n"}) {
     std::ofstream(tmp.path + "/d") << good << bad << good;
     Dialogue r = run_readdata(
         answers(tmp.path + "/", "d", "13 100 11 0", "13 100 12 0"));
@@ -263,6 +262,18 @@ TEST(ReadData, UnreadableInputIsAnInputError) {
     EXPECT_TRUE(r.res.message.starts_with(tmp.path + "/d, line 2: "))
         << r.res.message;
   }
+}
+
+TEST(ReadData, BlankLinesAfterTheLastRecordAndValuesAfterTheEighthAreIgnored) {
+  TempDir tmp;
+  std::ofstream(tmp.path + "/d") << " 13 100 10 0 1 2 3 15 extra, 9/\n"
+                                 << " 13 100 10 15 1 4 5 15\n"
+                                 << "\n   \n\t\n";
+  Dialogue r =
+      run_readdata(answers(tmp.path + "/", "d", "13 100 10 0", "13 100 11 0"));
+  ASSERT_TRUE(r.res.ok()) << r.res.message;
+  EXPECT_NE(r.out.find(" number of lines: 2\n"), std::string::npos) << r.out;
+  EXPECT_EQ(r.d.simdata, (std::vector<double>{0, 0.25, 2, 4, 3, 5}));
 }
 
 }  // namespace

@@ -35,17 +35,18 @@ struct Fixture {
   }
 };
 
-TEST(IonoscanBadInput, MissingAnswersFileOrListOrEmptyList) {
+TEST(IonoscanBadInput, MissingAnswersFileOrListOrEmptyListFail) {
   Fixture f;
   ScanResult r = f.d.run();
-  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, " error opening input\n");
 
   ScanAnswers a;
   f.d.write("input", input_text(a));  // the list file is missing
   r = f.d.run();
-  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.status, 1);
   EXPECT_EQ(last_line(r.out), " error opening fnames_list");
+  EXPECT_EQ(r.err, "ionoscan: cannot open the list file list\n");
 
   // An unquoted path ends at its first slash: here it names a directory,
   // which is no list, not an empty one.
@@ -54,13 +55,14 @@ TEST(IonoscanBadInput, MissingAnswersFileOrListOrEmptyList) {
   a.list = "data/list";
   f.d.write("input", input_text(a));
   r = f.d.run();
-  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(has(r.out, " opening data\n error opening fnames_list\n"))
       << r.out;
+  EXPECT_EQ(r.err, "ionoscan: cannot open the list file data\n");
   a.list = "list";
 
   r = f.run(a, {});
-  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(has(r.out, " number of files= 0\n list is empty\n")) << r.out;
   EXPECT_TRUE(f.d.maxima_files().empty());
 }
@@ -68,7 +70,7 @@ TEST(IonoscanBadInput, MissingAnswersFileOrListOrEmptyList) {
 TEST(IonoscanBadInput, ListLineNamingAMissingFile) {
   Fixture f;
   const ScanResult r = f.run(ScanAnswers{}, {"a.rsf", "nothere.rsf"});
-  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.status, 1);
   EXPECT_EQ(last_line(r.out), " error opening file nothere.rsf");
   EXPECT_TRUE(f.d.maxima_files().empty());
 }
@@ -104,7 +106,7 @@ TEST(IonoscanBadInput, AnswersOutOfRangeAreRefusedBeforeAnyOutput) {
   std::vector<Case> cases;
   ScanAnswers a;
   a.polmode = "4";
-  cases.push_back({"polmode", a, 0, "  must be 1,2, or 3!"});
+  cases.push_back({"polmode", a, 1, "  must be 1,2, or 3!"});
   a = ScanAnswers{};
   a.navg = "0";
   cases.push_back(
@@ -112,6 +114,13 @@ TEST(IonoscanBadInput, AnswersOutOfRangeAreRefusedBeforeAnyOutput) {
   a = ScanAnswers{};
   a.dt = "0";
   cases.push_back({"dt", a, 1, " the time step must be a positive number"});
+  a = ScanAnswers{};
+  a.dt = "90";
+  cases.push_back(
+      {"dt above an hour",
+       a,
+       1,
+       " the time step must be at most 60 minutes: the time grid restarts"});
   a = ScanAnswers{};
   a.dt = "1e-9";
   cases.push_back({"tiny dt", a, 1, " the time step is too small"});
@@ -226,25 +235,41 @@ TEST(IonoscanBadInput, DecodingFailuresStopWithTheirMessages) {
   // A directory in place of a file.
   std::filesystem::create_directory(f.d.at("dir.rsf"));
 
+  // Every stop fails; where the message does not name the file, standard
+  // error does.
   const struct {
     const char* file;
     int status;
     const char* last;
+    const char* err;
   } cases[] = {
-      {"cut.rsf", 0, " unexpected end of frequency group"},
-      {"pad.rsf", 2, ""},
-      {"other.rsf", 0, " header says this is not .rsf format !"},
-      {"odd.rsf", 0, " undefined option in read_frgroup 300"},
-      {"dir.rsf", 0, " error opening file dir.rsf"},
+      {"cut.rsf",
+       1,
+       " unexpected end of frequency group",
+       "ionoscan: cut.rsf: the file ends inside a frequency group of block "
+       "1\n"},
+      {"pad.rsf",
+       2,
+       " ",
+       "ionoscan: pad.rsf: unexpected end of file in the padding of a "
+       "block\n"},
+      {"other.rsf",
+       1,
+       " header says this is not .rsf format !",
+       "ionoscan: other.rsf: block 1 is no RSF block (format code 5, not "
+       "4)\n"},
+      {"odd.rsf",
+       1,
+       " undefined option in read_frgroup 300",
+       "ionoscan: odd.rsf: block 1 has 300 heights (an RSF block has 128, "
+       "256 or 512)\n"},
+      {"dir.rsf", 1, " error opening file dir.rsf", ""},
   };
   for (const auto& c : cases) {
     const ScanResult r = f.run(ScanAnswers{}, {"a.rsf", c.file, "b.rsf"});
     EXPECT_EQ(r.status, c.status) << c.file << "\n" << r.out << r.err;
-    if (c.status == 0) {
-      EXPECT_EQ(last_line(r.out), c.last) << c.file << "\n" << r.out;
-    } else {
-      EXPECT_TRUE(has(r.err, c.file)) << r.err;
-    }
+    EXPECT_EQ(last_line(r.out).rfind(c.last, 0), 0u) << c.file << "\n" << r.out;
+    EXPECT_EQ(r.err, c.err) << c.file;
     EXPECT_TRUE(f.d.maxima_files().empty()) << c.file;
   }
 }
@@ -259,9 +284,30 @@ TEST(IonoscanBadInput, GroupWithMoreHeightsThanTheSumsIsNeverAdded) {
   gen_add_layer(big, 200, 31, 2.0, 3.0, 0.5);
   f.d.sounding("big.rsf", big);
   const ScanResult r = f.run(ScanAnswers{}, {"big.rsf", "a.rsf"});
-  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.status, 1);
   EXPECT_EQ(last_line(r.out), " ERROR: nsum .gt. nhts 501 128");
+  EXPECT_EQ(r.err,
+            "ionoscan: big.rsf: a group of block 1 has 501 heights, the sums "
+            "128\n");
   EXPECT_FALSE(has(r.out, "finished sampling"));
+  EXPECT_TRUE(f.d.maxima_files().empty());
+}
+
+TEST(IonoscanBadInput, LastGroupWithMoreHeightsThanTheSumsStopsTheRun) {
+  // A block of 128 heights with a layer at 125 km, then a block of 256
+  // heights whose groups are all rejected (pol 0): the last group has 249
+  // heights, the sums 128.
+  Fixture f;
+  std::vector<uint8_t> two = encode_rsf(layer_sounding(4, 100, 10, 45, 125));
+  GenSounding wide = layer_sounding(4, 100, 10, 45, 125);
+  wide.nhts = 256;
+  wide.groups.clear();  // one block of empty groups
+  const std::vector<uint8_t> second = encode_rsf(wide);
+  two.insert(two.end(), second.begin(), second.end());
+  f.d.write_bytes("two.rsf", two);
+  const ScanResult r = f.run(ScanAnswers{}, {"two.rsf"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(last_line(r.out), " ERROR: nsum .gt. nhts 249 128");
   EXPECT_TRUE(f.d.maxima_files().empty());
 }
 
@@ -294,7 +340,7 @@ TEST(IonoscanBadInput, FailedRunLeavesAnEarlierOutputUntouched) {
     s.nhts = 300;
     return s;
   }());
-  EXPECT_EQ(f.run(ScanAnswers{}, {"a.rsf", "odd.rsf"}).status, 0);
+  EXPECT_EQ(f.run(ScanAnswers{}, {"a.rsf", "odd.rsf"}).status, 1);
   const auto after = f.d.maxima("run_maxima_1.dat");
   ASSERT_EQ(after.size(), before.size());
   EXPECT_EQ(f.d.maxima_files().size(), 1u);

@@ -56,7 +56,7 @@ TEST(IonoscanDialogue, EveryEndingHasItsExitStatus) {
   };
   const Case cases[] = {
       {"1 2\n3\n0\n1\n100 400\n0\n3\n", Code::kOk, 0, " read 3"},
-      {"1 2\n4\n", Code::kStop, 0, "  must be 1,2, or 3!"},
+      {"1 2\n4\n", Code::kStop, 1, "  must be 1,2, or 3!"},
       {"1 2\n3\n0\n1\n100 400\n0\n0\n",
        Code::kRefused,
        1,

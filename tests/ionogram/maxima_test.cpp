@@ -12,9 +12,12 @@
 namespace ionoscan {
 namespace {
 
+// Every step with a sounding.
+std::vector<char> all_sampled(size_t n) { return std::vector<char>(n, 1); }
+
 TEST(Filter, RunningMeanOverSevenStepsCutAtTheEnds) {
   std::vector<double> v = {100, 100, 100, 170, 100, 100, 100};
-  filter(3, v);
+  filter(3, v, all_sampled(7));
   EXPECT_EQ(v[0], 117.5);
   EXPECT_EQ(v[1], 114.0);
   EXPECT_EQ(v[3], 110.0);
@@ -22,14 +25,26 @@ TEST(Filter, RunningMeanOverSevenStepsCutAtTheEnds) {
   EXPECT_EQ(v[6], 117.5);
 
   std::vector<double> one = {42.5};
-  filter(3, one);
+  filter(3, one, all_sampled(1));
   EXPECT_EQ(one[0], 42.5);
 
   std::vector<double> five = {1, 2, 3, 4, 50};
-  filter(3, five);
+  filter(3, five, all_sampled(5));
   EXPECT_EQ(five[2], 60.0 / 5);
   EXPECT_EQ(five[0], 10.0 / 4);
   EXPECT_EQ(five[4], 59.0 / 4);
+}
+
+TEST(Filter, StepsWithoutASoundingNeitherEnterNorTakeAMean) {
+  // Steps 3, 4 and 6 have no sounding: their values stay, and the others
+  // average only the steps with one.
+  std::vector<double> v = {10, 20, 999, 999, 50, 999, 70, 80};
+  const std::vector<char> sampled = {1, 1, 0, 0, 1, 0, 1, 1};
+  filter(3, v, sampled);
+  EXPECT_EQ(
+      v,
+      (std::vector<double>{
+          30.0 / 2, 80.0 / 3, 999, 999, 220.0 / 4, 999, 200.0 / 3, 200.0 / 3}));
 }
 
 TEST(Heights, WindowIncludesBothEndsInSinglePrecision) {

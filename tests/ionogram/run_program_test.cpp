@@ -204,11 +204,11 @@ TEST(IonoscanRun, BandsTakeGroupsFromTheirLowerLimitUpToBelowTheUpper) {
   EXPECT_EQ(d.maxima("run_maxima_2.dat").at(0).value, (200.0 + 400.0) / 2);
 }
 
-TEST(IonoscanRun, GapsInTimeGetEmptyLinesAndTheSmoothingSpansThem) {
+TEST(IonoscanRun, GapsInTimeGetEmptyLinesAndOnlySoundingsAreSmoothed) {
   ScanDir d;
   d.sounding("a.rsf", layer_sounding(4, 100, 10, 0, 200));
-  d.sounding("b.rsf", layer_sounding(4, 100, 10, 15, 200));
-  d.sounding("c.rsf", layer_sounding(4, 100, 11, 0, 200));
+  d.sounding("b.rsf", layer_sounding(4, 100, 10, 15, 250));
+  d.sounding("c.rsf", layer_sounding(4, 100, 11, 0, 300));
   ScanAnswers a;
   a.navg = "2";
   d.answers(a, {"a.rsf", "b.rsf", "c.rsf"});
@@ -223,15 +223,35 @@ TEST(IonoscanRun, GapsInTimeGetEmptyLinesAndTheSmoothingSpansThem) {
     EXPECT_EQ(recs[i].minute, minutes[i]) << i;
     EXPECT_EQ(recs[i].hours, 0.25 * i);
   }
-  // Unsmoothed: 300 (the layer, then the highest of the equal rest) where
-  // a sounding fell, 250 (the lowest and the highest of the window) where
-  // none did; 5 steps, so every window is cut.
-  const double raw[5] = {300, 300, 250, 250, 300};
-  const double want = (raw[0] + raw[1] + raw[2] + raw[3] + raw[4]) / 5;
-  EXPECT_DOUBLE_EQ(recs[2].value, want);
-  EXPECT_DOUBLE_EQ(recs[0].value, (raw[0] + raw[1] + raw[2] + raw[3]) / 4);
+  // Unsmoothed: the layer and the highest of the equal rest where a
+  // sounding fell (300, 325, 350), the lowest and the highest of the window
+  // (250) where none did. Only the steps with a sounding are averaged, and
+  // the empty steps keep their own value.
+  const double want[5] = {
+      (300 + 325) / 2.0, (300 + 325 + 350) / 3.0, 250, 250, (325 + 350) / 2.0};
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(recs[i].value, want[i]) << i;
   EXPECT_EQ(recs[2].sigma, 150.0);
-  EXPECT_EQ(recs[1].sigma, 100.0);
+  EXPECT_EQ(recs[1].sigma, 75.0);
+}
+
+TEST(IonoscanRun, StepsWithASoundingButNoEchoAreCountedOnStandardError) {
+  // Band 2 (20-30 MHz) holds no group: its three soundings have no echo.
+  // The step at 10:30 has no sounding and counts in neither band.
+  ScanDir d;
+  d.sounding("a.rsf", layer_sounding(4, 100, 10, 0, 200));
+  d.sounding("b.rsf", layer_sounding(4, 100, 10, 15, 250));
+  d.sounding("c.rsf", layer_sounding(4, 100, 10, 45, 300));
+  ScanAnswers a;
+  a.bands = {"1.0 10.0", "20 30"};
+  d.answers(a, {"a.rsf", "b.rsf", "c.rsf"});
+  const ScanResult r = d.run();
+  ASSERT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_EQ(r.err,
+            "ionoscan: band 2, run_maxima_2.dat: 3 of 3 steps with a sounding "
+            "have no positive summed amplitude in the height window: their "
+            "heights are not measurements\n");
+  EXPECT_EQ(r.out.find("measurements"), std::string::npos);
+  EXPECT_EQ(d.maxima("run_maxima_2.dat").size(), 4u);
 }
 
 TEST(IonoscanRun, AmplitudeOptionsAndGainWeighting) {
