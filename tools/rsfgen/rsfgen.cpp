@@ -116,6 +116,16 @@ void gen_set_day_of_year(GenSounding& s, int32_t doy) {
   s.mday = doy - julian(s.year, s.month, 0);
 }
 
+std::vector<double> gen_frequencies(double f1, double f2, double fstep) {
+  const long steps =
+      fstep > 0 ? std::lround(std::floor((f2 - f1) / fstep + 1e-9)) : 0;
+  std::vector<double> mhz;
+  for (long k = 0; k <= steps; ++k) {
+    mhz.push_back(f1 + static_cast<double>(k) * fstep);
+  }
+  return mhz;
+}
+
 void gen_add_layer(GenSounding& s,
                    double height_km,
                    int32_t amplitude,
@@ -127,10 +137,7 @@ void gen_add_layer(GenSounding& s,
   const int32_t nsum = gen_nsum(s.nhts);
   std::vector<int32_t> profile(nsum, background);
   profile[gen_height_index(s, height_km) - 1] = amplitude;
-  const long steps =
-      fstep > 0 ? std::lround(std::floor((f2 - f1) / fstep + 1e-9)) : 0;
-  for (long k = 0; k <= steps; ++k) {
-    const double mhz = f1 + static_cast<double>(k) * fstep;
+  for (const double mhz : gen_frequencies(f1, f2, fstep)) {
     s.groups.push_back(GenGroup{mhz, 2, gain, profile});
     s.groups.push_back(GenGroup{mhz, 1, gain, profile});
   }

@@ -50,6 +50,10 @@ int32_t gen_height_index(const GenSounding& s, double km);
 // Sets month and mday from a day of the year (1 = January 1) of s.year.
 void gen_set_day_of_year(GenSounding& s, int32_t doy);
 
+// The frequencies from f1 to f2 MHz (inclusive) in steps of `fstep`: f1
+// alone when `fstep` is not positive, none when f2 is below f1.
+std::vector<double> gen_frequencies(double f1, double f2, double fstep);
+
 // Appends groups for every frequency from f1 to f2 MHz (inclusive) in
 // steps of `fstep`, each as an O-mode then an X-mode group (as stations
 // record them), whose profile is `background` everywhere but `amplitude`
