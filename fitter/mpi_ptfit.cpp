@@ -116,7 +116,7 @@ int32_t evalexchange(Global& g,
     }
     if (outcome == 1) {
       g.temperature = ptemp;
-      c.chi2cur = chi2(g, d);
+      c.chi2cur = chi2_fast(g, d);
       if (c.subrank == i1) swap_levels(c.temperingorder, i1, i2);
     }
   }
