@@ -4,6 +4,7 @@
 // `omp simd` loops vectorise at -O2 (no OpenMP run time is used).
 #include "chi2_kernels.h"
 
+#include <array>
 #include <cmath>
 
 #include "sine.h"
@@ -90,6 +91,62 @@ struct Model1 {
   }
 };
 
+// Model1 for K terms known when compiling: the amplitudes and pointers stay
+// in registers.
+template <int K>
+struct Model1Fixed {
+  double p1;
+  std::array<const double*, K> s;
+  std::array<double, K> a;
+  PTFIT_INLINE void operator()(int32_t b, double* m) const {
+    for (int32_t l = 0; l < kLanes; ++l) m[l] = p1;
+    for (int32_t k = 0; k < K; ++k) {
+      for (int32_t l = 0; l < kLanes; ++l) m[l] = s[k][b + l] * a[k] + m[l];
+    }
+  }
+};
+
+template <int K>
+PTFIT_INLINE double sum_model1_fixed(const double* y,
+                                     int32_t n,
+                                     double p1,
+                                     const double* const* s,
+                                     const double* a) {
+  Model1Fixed<K> model;
+  model.p1 = p1;
+  for (int32_t k = 0; k < K; ++k) {
+    model.s[k] = s[k];
+    model.a[k] = a[k];
+  }
+  return lane_sum<false>(y, nullptr, n, model);
+}
+
+PTFIT_INLINE double sum_model1_body(const double* y,
+                                    int32_t n,
+                                    double p1,
+                                    const double* const* s,
+                                    const double* a,
+                                    int32_t nterms) {
+  switch (nterms) {
+    case 0:
+      return sum_model1_fixed<0>(y, n, p1, s, a);
+    case 1:
+      return sum_model1_fixed<1>(y, n, p1, s, a);
+    case 2:
+      return sum_model1_fixed<2>(y, n, p1, s, a);
+    case 3:
+      return sum_model1_fixed<3>(y, n, p1, s, a);
+    case 4:
+      return sum_model1_fixed<4>(y, n, p1, s, a);
+    case 5:
+      return sum_model1_fixed<5>(y, n, p1, s, a);
+    case 6:
+      return sum_model1_fixed<6>(y, n, p1, s, a);
+    default:
+      return lane_sum<false>(y, nullptr, n, Model1{p1, s, a, nterms});
+  }
+}
+
 struct Model2 {
   const double* s;
   double p1;
@@ -128,60 +185,116 @@ struct Model4 {
   }
 };
 
+template <int K>
+struct Model4Fixed {
+  double p1;
+  std::array<const double*, K> sa;
+  std::array<const double*, K> sb;
+  std::array<double, K> a;
+  PTFIT_INLINE void operator()(int32_t b, double* m) const {
+    for (int32_t l = 0; l < kLanes; ++l) m[l] = p1;
+    for (int32_t k = 0; k < K; ++k) {
+      for (int32_t l = 0; l < kLanes; ++l) {
+        m[l] = (sa[k][b + l] * a[k]) * sb[k][b + l] + m[l];
+      }
+    }
+  }
+};
+
+template <int K>
+PTFIT_INLINE double sum_model4_fixed(const double* y,
+                                     const double* ss,
+                                     int32_t n,
+                                     double p1,
+                                     const double* const* sa,
+                                     const double* const* sb,
+                                     const double* a) {
+  Model4Fixed<K> model;
+  model.p1 = p1;
+  for (int32_t k = 0; k < K; ++k) {
+    model.sa[k] = sa[k];
+    model.sb[k] = sb[k];
+    model.a[k] = a[k];
+  }
+  return lane_sum<true>(y, ss, n, model);
+}
+
+PTFIT_INLINE double sum_model4_body(const double* y,
+                                    const double* ss,
+                                    int32_t n,
+                                    double p1,
+                                    const double* const* sa,
+                                    const double* const* sb,
+                                    const double* a,
+                                    int32_t nterms) {
+  switch (nterms) {
+    case 0:
+      return sum_model4_fixed<0>(y, ss, n, p1, sa, sb, a);
+    case 1:
+      return sum_model4_fixed<1>(y, ss, n, p1, sa, sb, a);
+    case 2:
+      return sum_model4_fixed<2>(y, ss, n, p1, sa, sb, a);
+    case 3:
+      return sum_model4_fixed<3>(y, ss, n, p1, sa, sb, a);
+    default:
+      return lane_sum<true>(y, ss, n, Model4{p1, sa, sb, a, nterms});
+  }
+}
+
 // The six loops of one path, each a function with the path's target
 // attribute around the common body.
-#define PTFIT_PATH_KERNELS(suffix, attr)                             \
-  attr void quotient_sines_##suffix(const double* w,                 \
-                                    double period,                   \
-                                    double phase,                    \
-                                    double* q,                       \
-                                    double* out,                     \
-                                    int32_t n) {                     \
-    quotient_sines_body(w, period, phase, q, out, n);                \
-  }                                                                  \
-  attr void sines_##suffix(                                          \
-      const double* q, double phase, double* out, int32_t n) {       \
-    sines_body(q, phase, out, n);                                    \
-  }                                                                  \
-  attr double sum_model1_##suffix(const double* y,                   \
-                                  int32_t n,                         \
-                                  double p1,                         \
-                                  const double* const* s,            \
-                                  const double* a,                   \
-                                  int32_t nterms) {                  \
-    return lane_sum<false>(y, nullptr, n, Model1{p1, s, a, nterms}); \
-  }                                                                  \
-  attr double sum_model2_##suffix(const double* y,                   \
-                                  const double* ss,                  \
-                                  int32_t n,                         \
-                                  const double* s,                   \
-                                  double p1,                         \
-                                  const double* level) {             \
-    return lane_sum<true>(y, ss, n, Model2{s, p1, level});           \
-  }                                                                  \
-  attr double sum_model3_##suffix(const double* y,                   \
-                                  const double* ss,                  \
-                                  int32_t n,                         \
-                                  const double* s,                   \
-                                  double p1,                         \
-                                  const double* level) {             \
-    return lane_sum<true>(y, ss, n, Model3{s, p1, level});           \
-  }                                                                  \
-  attr double sum_model4_##suffix(const double* y,                   \
-                                  const double* ss,                  \
-                                  int32_t n,                         \
-                                  double p1,                         \
-                                  const double* const* sa,           \
-                                  const double* const* sb,           \
-                                  const double* a,                   \
-                                  int32_t nterms) {                  \
-    return lane_sum<true>(y, ss, n, Model4{p1, sa, sb, a, nterms});  \
-  }                                                                  \
-  const Chi2Kernels kKernels_##suffix = {quotient_sines_##suffix,    \
-                                         sines_##suffix,             \
-                                         sum_model1_##suffix,        \
-                                         sum_model2_##suffix,        \
-                                         sum_model3_##suffix,        \
+#define PTFIT_PATH_KERNELS(suffix, attr)                          \
+  attr void quotient_sines_##suffix(const double* w,              \
+                                    double period,                \
+                                    double phase,                 \
+                                    double* q,                    \
+                                    double* out,                  \
+                                    int32_t n) {                  \
+    quotient_sines_body(w, period, phase, q, out, n);             \
+  }                                                               \
+  attr void sines_##suffix(                                       \
+      const double* q, double phase, double* out, int32_t n) {    \
+    sines_body(q, phase, out, n);                                 \
+  }                                                               \
+  attr double sum_model1_##suffix(const double* y,                \
+                                  int32_t n,                      \
+                                  double p1,                      \
+                                  const double* const* s,         \
+                                  const double* a,                \
+                                  int32_t nterms) {               \
+    return sum_model1_body(y, n, p1, s, a, nterms);               \
+  }                                                               \
+  attr double sum_model2_##suffix(const double* y,                \
+                                  const double* ss,               \
+                                  int32_t n,                      \
+                                  const double* s,                \
+                                  double p1,                      \
+                                  const double* level) {          \
+    return lane_sum<true>(y, ss, n, Model2{s, p1, level});        \
+  }                                                               \
+  attr double sum_model3_##suffix(const double* y,                \
+                                  const double* ss,               \
+                                  int32_t n,                      \
+                                  const double* s,                \
+                                  double p1,                      \
+                                  const double* level) {          \
+    return lane_sum<true>(y, ss, n, Model3{s, p1, level});        \
+  }                                                               \
+  attr double sum_model4_##suffix(const double* y,                \
+                                  const double* ss,               \
+                                  int32_t n,                      \
+                                  double p1,                      \
+                                  const double* const* sa,        \
+                                  const double* const* sb,        \
+                                  const double* a,                \
+                                  int32_t nterms) {               \
+    return sum_model4_body(y, ss, n, p1, sa, sb, a, nterms);      \
+  }                                                               \
+  const Chi2Kernels kKernels_##suffix = {quotient_sines_##suffix, \
+                                         sines_##suffix,          \
+                                         sum_model1_##suffix,     \
+                                         sum_model2_##suffix,     \
+                                         sum_model3_##suffix,     \
                                          sum_model4_##suffix};
 
 PTFIT_PATH_KERNELS(sse2, )
