@@ -284,34 +284,45 @@ struct RunDir {
   }
   ~RunDir() { std::filesystem::remove_all(dir); }
 
-  // Seconds of one run of `program` on `np` processes (tempering, exchanges
-  // every 10 moves), one block of `moves` moves.
-  double run(const std::string& program, int np, int moves) const {
-    std::ofstream answers(dir / "answers");
+  // The shell command of one run of `program` on `np` processes
+  // (tempering, exchanges every 10 moves), one block of `moves` moves.
+  std::string command(const std::string& program, int np, int moves) const {
+    std::ofstream answers(dir / ("answers" + std::to_string(moves)));
     answers << "1\n'./'\n'series.dat'\n20 100 0 0\n20 130 0 0\n10 0\n"
                "params.txt\n1 "
             << moves << " 1 0\n1\n1e6\nT 10 1.5\nF 1\nT\n";
-    answers.close();
     const std::string root = geteuid() == 0 ? " --allow-run-as-root" : "";
-    const std::string cmd = "cd '" + dir.string() +
-                            "' && " IONO_MPIEXEC " -np " + std::to_string(np) +
-                            root + " --oversubscribe '" + program +
-                            "' < answers > out 2>&1";
-    const Clock::time_point t0 = Clock::now();
-    if (std::system(cmd.c_str()) != 0) {
-      std::fprintf(stderr, "failed: %s\n", cmd.c_str());
-      std::exit(1);
-    }
-    return seconds_since(t0);
+    return "cd '" + dir.string() + "' && " IONO_MPIEXEC " -np " +
+           std::to_string(np) + root + " --oversubscribe '" + program +
+           "' < answers" + std::to_string(moves) + " > out 2>&1";
   }
 };
 
+// Seconds that the shell command `cmd` takes.
+double timed(const std::string& cmd) {
+  const Clock::time_point t0 = Clock::now();
+  if (std::system(cmd.c_str()) != 0) {
+    std::fprintf(stderr, "failed: %s\n", cmd.c_str());
+    std::exit(1);
+  }
+  return seconds_since(t0);
+}
+
 // Seconds per move of one process: the time of 4000 moves less that of
-// 400, over 3600 (start-up and the files of the block end cancel).
-double per_move(const RunDir& rd, const std::string& program, int np) {
+// 400, over 3600 (start-up and the files of the block end cancel). With
+// `twin`, two 1-process runs at once, one in each directory.
+double per_move(const RunDir& rd,
+                const std::string& program,
+                int np,
+                const RunDir* twin = nullptr) {
+  auto cmd = [&](int moves) {
+    const std::string one = rd.command(program, np, moves);
+    if (twin == nullptr) return one;
+    return "(" + one + ") & (" + twin->command(program, np, moves) + "); wait";
+  };
   std::vector<double> v;
   for (int rep = 0; rep < 5; ++rep) {
-    v.push_back((rd.run(program, np, 4000) - rd.run(program, np, 400)) / 3600);
+    v.push_back((timed(cmd(4000)) - timed(cmd(400))) / 3600);
   }
   return median(v);
 }
@@ -336,7 +347,12 @@ void programs(const std::string& other) {
     std::printf(", %d processes %.0f (%.0f%%)", np, 1 / m, 100 * one / m);
     std::fflush(stdout);
   }
-  std::printf("\n");
+  // What two processes get from the machine without talking to each other.
+  RunDir twin;
+  const double pair = per_move(rd, PTFIT_PROGRAM, 1, &twin);
+  std::printf("\ntwo separate 1-process runs at once: %.0f each (%.0f%%)\n",
+              1 / pair,
+              100 * one / pair);
 }
 
 }  // namespace
