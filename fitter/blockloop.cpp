@@ -11,14 +11,14 @@ void first_moves(Global& g, RunConfig& c, Data& d, std::ostream& out) {
   for (Fitparam& p : g.fitparams) {
     if (p.vary != 0) moveparams(p, c.samplingtype, g.rng, out);
   }
-  c.chi2cur = chi2(g, d);
+  c.chi2cur = chi2_fast(g, d);
 }
 
 void trial(Global& g, RunConfig& c, Data& d, int32_t j, std::ostream& out) {
   Fitparam& p = g.fitparams[j - 1];
   const double oldvalue = p.value;
   moveparams(p, c.samplingtype, g.rng, out);
-  const double chi2new = chi2(g, d);
+  const double chi2new = chi2_fast(g, d);
   const int32_t accepted = acceptance(c.samplingtype,
                                       chi2new,
                                       c.chi2cur,

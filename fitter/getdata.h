@@ -145,6 +145,20 @@ double model_value(int32_t modeltype,
 // the data are shorter than nparams and ndata say.
 double chi2(const Global& g, Data& d);
 
+// The same sum by the code the walk runs: the sines of a vector kernel
+// (sine.h) and the points summed in kLanes partial sums (chi2_kernels.h),
+// so it differs from chi2 by rounding only. `cache` keeps the sines of the
+// recent parameter values, and a call renews only what changed since; the
+// result is bit for bit that of a call with a new cache, after any sequence
+// of calls. Returns NaN and 0 where chi2 does.
+// REQUIRES: d.simdata not changed in place since the cache was filled
+// (other data, model types or parameter counts make it anew).
+double chi2_cached(const Global& g, const Data& d, Chi2Cache& cache);
+
+// The chi-square of the walk: chi2_cached with the cache of `d`; stores π
+// into d.pi.
+double chi2_fast(const Global& g, Data& d);
+
 // ---------------------------------------------------------------------------
 // Normal deviates (single precision), drawn from the process's stream
 // (snorm.cpp).

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "chi2cache.h"
 #include "rng.h"
 
 namespace ptfit {
@@ -99,7 +100,8 @@ struct Data {
   int32_t modeltype = 0;
   int32_t ndata = 0;
   std::vector<double> simdata;
-  double pi = 0;  // stored by every chi2 call, read by the model file writer
+  double pi = 0;    // stored by every chi2 call, read by the model file writer
+  Chi2Cache cache;  // the walk's chi-square between calls (chi2_fast)
 
   std::string datadir;    // 200 characters, as answered
   std::string datafiles;  // 200 characters, as answered

@@ -17,6 +17,7 @@
 #include "mpi_comm.h"
 #include "mpi_ptfit.h"
 #include "report.h"
+#include "result_writer.h"
 #include "results.h"
 #include "seed.h"
 #include "startup.h"
@@ -95,6 +96,9 @@ void block_loop(Global& g,
   const bool root = g.mpiid == 0;
   int32_t totaltime = 0;
   int32_t ncall = 0;
+  // Process 0's result files are made and written while the next block
+  // runs.
+  ResultWriter writer;
   for (int32_t k = 1; k <= g.nblocks; ++k) {
     int32_t level = -1;
     TickReading start;
@@ -125,8 +129,11 @@ void block_loop(Global& g,
     }
     barrier();
     if (sampling) {
-      plotbins(g, std::cout);
-      special_plotbins(g, d, std::cout);
+      // The previous block end's files are written by now (or reported).
+      if (root) put_lines(std::cout, finish_writing(writer));
+      plotbins(g, writer, std::cout);
+      special_plotbins(g, d, writer, std::cout);
+      if (root) start_writing(writer);
       barrier();
     }
     block_report(g, c, d, k, std::cout);
@@ -143,6 +150,7 @@ void block_loop(Global& g,
                exchange_ratio_line(g.mpiid, c.nexaccept, c.nexattempt));
     }
   }
+  if (root) put_lines(std::cout, finish_writing(writer));
 }
 
 // The start temperature of this process, 1 without tempering; with

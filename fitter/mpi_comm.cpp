@@ -7,7 +7,10 @@
 namespace ptfit {
 
 void mpi_start(int* argc, char*** argv, int32_t& mpiid, int32_t& mpisize) {
-  MPI_Init(argc, argv);
+  // Process 0 writes its result files on a second thread, which makes no
+  // MPI call.
+  int provided = 0;
+  MPI_Init_thread(argc, argv, MPI_THREAD_FUNNELED, &provided);
   int rank = 0;
   int size = 1;
   MPI_Comm_rank(MPI_COMM_WORLD, &rank);

@@ -1,10 +1,11 @@
 // Collective procedures of ptfit over the thin MPI layer.
 #include "mpi_ptfit.h"
 
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "atomic_file.h"
 #include "exchange.h"
 #include "freeform_out.h"
 #include "getdata.h"
@@ -18,16 +19,15 @@ namespace ptfit {
 
 namespace {
 
-// Process 0 writes a result file whole; a failure is reported and the run
-// goes on.
-void write_result(const std::string& path,
-                  const std::string& text,
-                  std::ostream& out) {
-  std::string error;
-  if (!textio::write_file_atomic(path, text, error)) {
-    put_line(out,
-             textio::free_line("error writing file " + path + ": " + error));
-  }
+// Process 0 queues a result file, its text made later from the copies
+// that `text` holds; a file that cannot be opened is reported now, and the
+// run goes on.
+void queue_file(ResultWriter& writer,
+                const std::string& path,
+                std::function<std::string()> text,
+                std::ostream& out) {
+  const std::string error = queue_result(writer, path, std::move(text));
+  if (!error.empty()) put_line(out, error);
 }
 
 }  // namespace
@@ -116,7 +116,7 @@ int32_t evalexchange(Global& g,
     }
     if (outcome == 1) {
       g.temperature = ptemp;
-      c.chi2cur = chi2(g, d);
+      c.chi2cur = chi2_fast(g, d);
       if (c.subrank == i1) swap_levels(c.temperingorder, i1, i2);
     }
   }
@@ -125,21 +125,36 @@ int32_t evalexchange(Global& g,
   return outcome;
 }
 
-void plotbins(Global& g, std::ostream& out) {
+void plotbins(Global& g, ResultWriter& writer, std::ostream& out) {
   const bool root = g.mpiid == 0;
   std::vector<double> buffer(root ? kNbins : 0);
   barrier();
   for (Fitparam& p : g.fitparams) {
     if (p.vary == 0) continue;
     sum_to_root(&hist_count(p, 1), buffer.data(), kNbins);
-    if (root) write_result(histogram_name(p), histogram_text(p, buffer), out);
+    if (root) {
+      queue_file(
+          writer,
+          histogram_name(p),
+          [p, buffer] { return histogram_text(p, buffer); },
+          out);
+    }
   }
   sum_to_root(g.chi2bin.data() + kNbins, buffer.data(), kNbins);
-  if (root) write_result("chi2.bin", chi2bin_text(g.chi2bin, buffer), out);
+  if (root) {
+    queue_file(
+        writer,
+        "chi2.bin",
+        [bins = g.chi2bin, buffer] { return chi2bin_text(bins, buffer); },
+        out);
+  }
   barrier();
 }
 
-void special_plotbins(const Global& g, const Data& d, std::ostream& out) {
+void special_plotbins(const Global& g,
+                      const Data& d,
+                      ResultWriter& writer,
+                      std::ostream& out) {
   const size_t n = g.fitparams.size();
   std::vector<double> sums(n);
   std::vector<int32_t> counts(n);
@@ -150,9 +165,17 @@ void special_plotbins(const Global& g, const Data& d, std::ostream& out) {
     current[j] = g.fitparams[j].value;
   }
   if (g.mpiid == 0) {
-    write_result("reconstructed",
-                 reconstructed_text(d, mean_values(sums, counts, current)),
-                 out);
+    Data model;
+    model.modeltype = d.modeltype;
+    model.ndata = d.ndata;
+    model.simdata = d.simdata;
+    queue_file(
+        writer,
+        "reconstructed",
+        [model, means = mean_values(sums, counts, current)] {
+          return reconstructed_text(model, means);
+        },
+        out);
   }
   barrier();
 }

@@ -11,6 +11,7 @@
 #include <ostream>
 
 #include "global.h"
+#include "result_writer.h"
 
 namespace ptfit {
 
@@ -39,12 +40,17 @@ int32_t evalexchange(Global& g,
                      int32_t& ncall,
                      std::ostream& out);
 
-// The histograms of all processes summed, and written by process 0 as one
-// file per varied parameter and "chi2.bin".
-void plotbins(Global& g, std::ostream& out);
+// The histograms of all processes summed; process 0 queues one file per
+// varied parameter and "chi2.bin" on `writer` (a file that cannot be
+// opened is reported on `out` at once).
+void plotbins(Global& g, ResultWriter& writer, std::ostream& out);
 
-// The mean parameters over all processes; process 0 writes "reconstructed".
-void special_plotbins(const Global& g, const Data& d, std::ostream& out);
+// The mean parameters over all processes; process 0 queues
+// "reconstructed" on `writer`.
+void special_plotbins(const Global& g,
+                      const Data& d,
+                      ResultWriter& writer,
+                      std::ostream& out);
 
 // The block report after block k, with its sums over all processes;
 // process 0 prints it.
