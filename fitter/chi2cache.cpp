@@ -58,12 +58,15 @@ void build(Chi2Cache& c, const Data& d, int32_t nparams) {
   c.segment_first.clear();
   c.level_key.clear();
   if (d.modeltype == 2 || d.modeltype == 3) {
-    // Segments are consecutive: k_i never decreases with i.
-    const int32_t nseg = nparams - 3;
+    // Segments are consecutive: k_i never decreases with i. With three
+    // parameters the index clamps to 3 for every point: one segment whose
+    // level is the phase.
+    c.first_level = std::min<int32_t>(4, nparams);
+    const int32_t nseg = nparams - c.first_level + 1;
     c.level.assign(npad, 0.0);
     c.segment_first.assign(nseg + 1, n);
     for (int32_t i = n; i >= 1; --i) {
-      c.segment_first[segment_index(i, n, nparams) - 4] = i - 1;
+      c.segment_first[segment_index(i, n, nparams) - c.first_level] = i - 1;
     }
     for (int32_t sgm = nseg - 1; sgm >= 0; --sgm) {
       c.segment_first[sgm] =
@@ -144,7 +147,7 @@ const double* sine_values(Chi2Cache& c,
 // at its points.
 void update_levels(Chi2Cache& c, const Fitparam* fp) {
   for (size_t sgm = 0; sgm < c.level_key.size(); ++sgm) {
-    const double v = fp[3 + sgm].value;
+    const double v = fp[c.first_level - 1 + sgm].value;
     if (c.levels_filled && bits(v) == c.level_key[sgm]) continue;
     std::fill(c.level.begin() + c.segment_first[sgm],
               c.level.begin() + c.segment_first[sgm + 1],

@@ -74,6 +74,7 @@ struct Chi2Cache {
   // (and ndata at the end), and the value each segment holds.
   PointArray level;
   std::vector<int32_t> segment_first;
+  int32_t first_level = 4;  // parameter number of the first segment's level
   bool levels_filled = false;
   std::vector<uint64_t> level_key;
 

@@ -60,6 +60,8 @@ TEST(Chi2Cache, AgreesBitForBitWithAFreshRecomputationAfterAnyWalk) {
   for (const Layout& l : {Layout{1, 1, 13},
                           Layout{1, 10, 203},
                           Layout{2, 7, 101},
+                          Layout{2, 3, 40},
+                          Layout{3, 3, 40},
                           Layout{3, 9, 64},
                           Layout{4, 11, 150},
                           Layout{0, 3, 10}}) {
