@@ -7,6 +7,7 @@
 
 #include "atomic_file.h"
 #include "blockloop.h"
+#include "command_line.h"
 #include "exchange.h"
 #include "freeform_in.h"
 #include "freeform_out.h"
@@ -22,6 +23,7 @@
 #include "seed.h"
 #include "startup.h"
 #include "status.h"
+#include "usage.h"
 
 namespace ptfit {
 
@@ -244,11 +246,22 @@ int run(Global& g, RunConfig& c, Data& d) {
 }  // namespace ptfit
 
 int main(int argc, char** argv) {
+  const textio::CommandLine cl = textio::read_command_line(argc, argv);
   ptfit::line_buffered_output();
   ptfit::Global g;
   ptfit::RunConfig c;
   ptfit::Data d;
   ptfit::mpi_start(&argc, &argv, g.mpiid, g.mpisize);
+  if (cl.ask != textio::CommandLine::Ask::kRun) {
+    // Every process has the same command line: process 0 answers it, and
+    // all end alike before any collective step.
+    int answered = cl.ask == textio::CommandLine::Ask::kRefused ? 2 : 0;
+    if (g.mpiid == 0) {
+      answered = textio::answer_command_line(cl, "ptfit", ptfit::kUsage);
+    }
+    ptfit::mpi_stop();
+    return answered;
+  }
   int status = 0;
   try {
     status = ptfit::run(g, c, d);
