@@ -6,6 +6,7 @@
 #include <string>
 
 #include "atomic_file.h"
+#include "block_progress.h"
 #include "blockloop.h"
 #include "command_line.h"
 #include "exchange.h"
@@ -17,6 +18,7 @@
 #include "moves.h"
 #include "mpi_comm.h"
 #include "mpi_ptfit.h"
+#include "progress.h"
 #include "report.h"
 #include "result_writer.h"
 #include "results.h"
@@ -101,6 +103,8 @@ void block_loop(Global& g,
   // Process 0's result files are made and written while the next block
   // runs.
   ResultWriter writer;
+  const BlockProgress progress =
+      block_progress_start(root ? textio::progress_stream() : nullptr);
   for (int32_t k = 1; k <= g.nblocks; ++k) {
     int32_t level = -1;
     TickReading start;
@@ -145,6 +149,7 @@ void block_loop(Global& g,
       totaltime = add_block_time(
           totaltime, ticks_between(start.count, now.count, now.max), now.rate);
       put_lines(std::cout, time_lines(totaltime, k, g.nblocks));
+      block_progress_report(progress, k, g.nblocks, g.nmoves);
     }
     barrier();
     if (c.tempering && g.mpisize > 1 && root) {

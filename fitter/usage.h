@@ -35,7 +35,10 @@ inline constexpr const char* kUsage =
     "Reads the series file and the parameter file. Writes in the working\n"
     "directory, after every block past statistics_start, NAME.bin for every\n"
     "parameter, \"chi2.bin\" and \"reconstructed\", and with scatter T\n"
-    "\"scatter_0\". Reports go to standard output.\n"
+    "\"scatter_0\". Reports go to standard output. When standard error is a\n"
+    "terminal, process 0 prints there a line a block with the blocks done,\n"
+    "the moves per second and the time left (under Open MPI's mpirun it is\n"
+    "a pipe: run one process without mpirun to see it).\n"
     "Exit status, of every process: 0 complete run, 1 an early end (message\n"
     "on standard output), 2 an answer or record that cannot be read or a\n"
     "wrong argument (message on standard error).\n";

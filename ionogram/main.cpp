@@ -6,6 +6,7 @@
 #include "catch_all.h"
 #include "command_line.h"
 #include "driver.h"
+#include "progress.h"
 #include "usage.h"
 
 int main(int argc, char** argv) {
@@ -14,7 +15,8 @@ int main(int argc, char** argv) {
     return textio::answer_command_line(cl, "ionoscan", ionoscan::kUsage);
   }
   try {
-    const ionoscan::Status s = ionoscan::run_ionoscan(std::cout);
+    const ionoscan::Status s =
+        ionoscan::run_ionoscan(std::cout, textio::progress_stream());
     if (!s.message.empty()) std::cerr << s.message << std::endl;
     return ionoscan::exit_status(s);
   } catch (...) {

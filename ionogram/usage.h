@@ -27,7 +27,8 @@ inline constexpr const char* kUsage =
     "Reads \"input\", the list and the RSF files it names. Writes\n"
     "LOGO_maxima_B.dat for every band B in the working directory, all of\n"
     "them after a complete run, none otherwise. The dialogue goes to standard\n"
-    "output.\n"
+    "output; when standard error is a terminal, it shows a progress bar over\n"
+    "the files being sampled.\n"
     "Exit status: 0 complete run, 1 a stop or a refused run (message on\n"
     "standard output), 2 an answer that cannot be read, an RSF file that ends\n"
     "inside a block or a wrong argument (message on standard error).\n";
