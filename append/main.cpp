@@ -1,6 +1,8 @@
 // append: merges a second series file into a first one, in place, ordered
 // by time stamp. Reads the two file names from standard input; the first
 // file is rewritten whole or not at all.
+#include <unistd.h>
+
 #include <csignal>
 #include <iostream>
 #include <string>
@@ -8,10 +10,12 @@
 #include <vector>
 
 #include "catch_all.h"
+#include "command_line.h"
 #include "freeform_in.h"
 #include "freeform_out.h"
 #include "merge.h"
 #include "series_file.h"
+#include "usage.h"
 
 namespace {
 
@@ -82,7 +86,13 @@ int run() {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  const textio::CommandLine cl = textio::read_command_line(argc, argv);
+  if (cl.ask != textio::CommandLine::Ask::kRun) {
+    return textio::answer_command_line(cl, "append", append::kUsage);
+  }
+  // A person at a terminal learns what the silence waits for.
+  if (isatty(STDIN_FILENO)) std::cerr << append::kWaiting << std::flush;
   // Under a file size limit a write must fail (and be reported), not kill
   // the program.
   std::signal(SIGXFSZ, SIG_IGN);

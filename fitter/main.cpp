@@ -6,7 +6,9 @@
 #include <string>
 
 #include "atomic_file.h"
+#include "block_progress.h"
 #include "blockloop.h"
+#include "command_line.h"
 #include "exchange.h"
 #include "freeform_in.h"
 #include "freeform_out.h"
@@ -16,12 +18,14 @@
 #include "moves.h"
 #include "mpi_comm.h"
 #include "mpi_ptfit.h"
+#include "progress.h"
 #include "report.h"
 #include "result_writer.h"
 #include "results.h"
 #include "seed.h"
 #include "startup.h"
 #include "status.h"
+#include "usage.h"
 
 namespace ptfit {
 
@@ -99,6 +103,8 @@ void block_loop(Global& g,
   // Process 0's result files are made and written while the next block
   // runs.
   ResultWriter writer;
+  const BlockProgress progress =
+      block_progress_start(root ? textio::progress_stream() : nullptr);
   for (int32_t k = 1; k <= g.nblocks; ++k) {
     int32_t level = -1;
     TickReading start;
@@ -143,6 +149,7 @@ void block_loop(Global& g,
       totaltime = add_block_time(
           totaltime, ticks_between(start.count, now.count, now.max), now.rate);
       put_lines(std::cout, time_lines(totaltime, k, g.nblocks));
+      block_progress_report(progress, k, g.nblocks, g.nmoves);
     }
     barrier();
     if (c.tempering && g.mpisize > 1 && root) {
@@ -244,11 +251,22 @@ int run(Global& g, RunConfig& c, Data& d) {
 }  // namespace ptfit
 
 int main(int argc, char** argv) {
+  const textio::CommandLine cl = textio::read_command_line(argc, argv);
   ptfit::line_buffered_output();
   ptfit::Global g;
   ptfit::RunConfig c;
   ptfit::Data d;
   ptfit::mpi_start(&argc, &argv, g.mpiid, g.mpisize);
+  if (cl.ask != textio::CommandLine::Ask::kRun) {
+    // Every process has the same command line: process 0 answers it, and
+    // all end alike before any collective step.
+    int answered = cl.ask == textio::CommandLine::Ask::kRefused ? 2 : 0;
+    if (g.mpiid == 0) {
+      answered = textio::answer_command_line(cl, "ptfit", ptfit::kUsage);
+    }
+    ptfit::mpi_stop();
+    return answered;
+  }
   int status = 0;
   try {
     status = ptfit::run(g, c, d);

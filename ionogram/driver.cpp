@@ -46,7 +46,7 @@ Status finish(Extractor& ex, std::ostream& out) {
 }
 
 // The phases in their order; the first that does not end ok ends the run.
-Status run_phases(Extractor& ex, std::ostream& out) {
+Status run_phases(Extractor& ex, std::ostream& out, std::FILE* progress) {
   textio::LineSource input;
   if (!textio::open_source(input, "input")) {
     say(out, "error opening input");
@@ -59,16 +59,16 @@ Status run_phases(Extractor& ex, std::ostream& out) {
   if (s.ok()) s = read_band_count(ex.ans, input, out);
   if (s.ok()) s = allocate_sums(ex, out);
   if (s.ok()) s = read_band_options(ex.ans, input, out);
-  if (s.ok()) s = sample_all(ex, out);
+  if (s.ok()) s = sample_all(ex, out, progress);
   if (s.ok()) s = finish(ex, out);
   return s;
 }
 
 }  // namespace
 
-Status run_ionoscan(std::ostream& out) {
+Status run_ionoscan(std::ostream& out, std::FILE* progress) {
   Extractor ex;
-  const Status s = run_phases(ex, out);
+  const Status s = run_phases(ex, out, progress);
   out.flush();
   return s;
 }

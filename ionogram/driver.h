@@ -4,6 +4,7 @@
 // the maxima output (maxima.h).
 #pragma once
 
+#include <cstdio>
 #include <iosfwd>
 
 #include "phase.h"
@@ -11,7 +12,8 @@
 namespace ionoscan {
 
 // Runs ionoscan in the working directory with its messages on `out`
-// (flushed on return); returns how the run ended.
-Status run_ionoscan(std::ostream& out);
+// (flushed on return); returns how the run ended. A progress bar over the
+// sampling pass goes to `progress` unless it is null.
+Status run_ionoscan(std::ostream& out, std::FILE* progress = nullptr);
 
 }  // namespace ionoscan

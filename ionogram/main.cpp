@@ -4,11 +4,19 @@
 #include <iostream>
 
 #include "catch_all.h"
+#include "command_line.h"
 #include "driver.h"
+#include "progress.h"
+#include "usage.h"
 
-int main() {
+int main(int argc, char** argv) {
+  const textio::CommandLine cl = textio::read_command_line(argc, argv);
+  if (cl.ask != textio::CommandLine::Ask::kRun) {
+    return textio::answer_command_line(cl, "ionoscan", ionoscan::kUsage);
+  }
   try {
-    const ionoscan::Status s = ionoscan::run_ionoscan(std::cout);
+    const ionoscan::Status s =
+        ionoscan::run_ionoscan(std::cout, textio::progress_stream());
     if (!s.message.empty()) std::cerr << s.message << std::endl;
     return ionoscan::exit_status(s);
   } catch (...) {

@@ -48,6 +48,7 @@
 #include <string_view>
 #include <vector>
 
+#include "command_line.h"
 #include "maxima.h"
 #include "rsf.h"
 #include "rsffile.h"
@@ -58,6 +59,7 @@ using namespace ionoscan;
 
 constexpr const char* kUsage =
     "usage: rsfdump FILE\n"
+    "       rsfdump --help | --version\n"
     "Writes the frequency groups of the RSF sounding FILE as text on standard\n"
     "output: one line per group and height with the frequency (MHz), the\n"
     "polarisation (1 X, 2 O), the virtual height (km) and the amplitude\n"
@@ -229,24 +231,16 @@ int main(int argc, char** argv) {
       std::fputs(kUsage, stdout);
       return 0;
     }
-    if (arg == "--version") {
-      std::printf("rsfdump %s\n", IONO_VERSION);
-      return 0;
-    }
+    if (arg == "--version") return textio::print_version("rsfdump");
     if (arg.size() > 1 && arg[0] == '-') {
-      std::fprintf(stderr,
-                   "rsfdump: unknown option %s (see rsfdump --help)\n",
-                   arg.c_str());
-      return 2;
+      return textio::refuse_argument("rsfdump", textio::refusal_of(arg));
     }
     files.push_back(arg);
   }
   if (files.size() != 1) {
-    std::fprintf(stderr,
-                 "rsfdump: expected one RSF file, got %zu (see rsfdump "
-                 "--help)\n",
-                 files.size());
-    return 2;
+    return textio::refuse_argument(
+        "rsfdump",
+        "expected one RSF file, got " + std::to_string(files.size()));
   }
   return run(files[0]);
 }

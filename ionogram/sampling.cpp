@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "fortran_format.h"
+#include "progress.h"
 #include "rsffile.h"
 #include "stepgrid.h"
 
@@ -160,6 +161,34 @@ Status sample_file(Extractor& ex,
   return sample_groups(ex, j, c, it, out);
 }
 
+// Whether sampling file j writes a line of its own in a complete run: the
+// day line of a sounding at 00:00, or the note on standard error that a
+// file without a whole header ends the pass.
+bool writes_a_line(const Extractor& ex, size_t j) {
+  const GridTime& t = ex.first_time[j];
+  return !ex.has_header[j] || (t.hour == 0 && t.minute == 0);
+}
+
+// The sampling pass, the files counted on `bar` (cleared before a file
+// that writes a line, so that the line starts on its own).
+Status sample_files(Extractor& ex,
+                    std::ostream& out,
+                    textio::ProgressBar& bar) {
+  std::vector<uint8_t> bytes;
+  for (size_t j = 0; j < ex.names.size(); ++j) {
+    if (writes_a_line(ex, j)) textio::progress_clear(bar);
+    if (!file_read(read_whole_file(ex.names[j], bytes), ex.names[j], out)) {
+      return stopped();
+    }
+    bool stop_sampling = false;
+    Status s = sample_file(ex, j, bytes, stop_sampling, out);
+    if (!s.ok()) return s;
+    if (stop_sampling) break;
+    textio::progress_update(bar, static_cast<int64_t>(j + 1));
+  }
+  return {};
+}
+
 }  // namespace
 
 Status find_range(Extractor& ex, std::ostream& out) {
@@ -279,18 +308,12 @@ Status allocate_sums(Extractor& ex, std::ostream& out) {
   return {};
 }
 
-Status sample_all(Extractor& ex, std::ostream& out) {
-  std::vector<uint8_t> bytes;
-  for (size_t j = 0; j < ex.names.size(); ++j) {
-    if (!file_read(read_whole_file(ex.names[j], bytes), ex.names[j], out)) {
-      return stopped();
-    }
-    bool stop_sampling = false;
-    Status s = sample_file(ex, j, bytes, stop_sampling, out);
-    if (!s.ok()) return s;
-    if (stop_sampling) break;
-  }
-  return {};
+Status sample_all(Extractor& ex, std::ostream& out, std::FILE* progress) {
+  textio::ProgressBar bar = textio::progress_bar(
+      progress, "ionoscan: sampling", "files", std::ssize(ex.names));
+  const Status s = sample_files(ex, out, bar);
+  textio::progress_end(bar);
+  return s;
 }
 
 float gain_factor(int32_t gain, float atten) {

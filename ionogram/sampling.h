@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <iosfwd>
 
 #include "extractor.h"
@@ -29,8 +30,12 @@ Status lay_grid(Extractor& ex, std::ostream& out);
 Status allocate_sums(Extractor& ex, std::ostream& out);
 
 // Samples every file in list order, until one has no whole first header
-// (said on standard error; the run goes on with what was sampled).
-Status sample_all(Extractor& ex, std::ostream& out);
+// (said on standard error; the run goes on with what was sampled). A
+// progress bar over the files goes to `progress` unless it is null; its
+// line is ended however the pass ends.
+Status sample_all(Extractor& ex,
+                  std::ostream& out,
+                  std::FILE* progress = nullptr);
 
 // Whether a group of polarisation `pol` counts for `polmode` (1 X mode,
 // 2 O mode, 3 both): pol 0 never counts.

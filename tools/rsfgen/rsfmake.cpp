@@ -16,6 +16,7 @@
 #include <variant>
 #include <vector>
 
+#include "command_line.h"
 #include "soundings.h"
 
 namespace {
@@ -185,8 +186,7 @@ std::string range_of(const Key& k) {
 }
 
 int refuse(const std::string& what) {
-  std::fprintf(stderr, "rsfmake: %s (see rsfmake --help)\n", what.c_str());
-  return 2;
+  return textio::refuse_argument("rsfmake", what);
 }
 
 }  // namespace
@@ -199,10 +199,7 @@ int main(int argc, char** argv) {
       print_usage();
       return 0;
     }
-    if (arg == "--version") {
-      std::printf("rsfmake %s\n", IONO_VERSION);
-      return 0;
-    }
+    if (arg == "--version") return textio::print_version("rsfmake");
     if (!arg.empty() && arg[0] == '-') return refuse("unknown option " + arg);
     const size_t eq = arg.find('=');
     if (eq == std::string::npos || eq == 0) {
