@@ -1,6 +1,7 @@
 // ptfit: parallel-tempering fit of periodic models to a window of a series
 // file, run as one MPI job. This file holds the order of the run: start-up,
 // the block loop and the end; the work is done by the procedures it calls.
+#include <csignal>
 #include <exception>
 #include <iostream>
 #include <string>
@@ -236,6 +237,9 @@ int run(Global& g, RunConfig& c, Data& d) {
 }  // namespace ptfit
 
 int main(int argc, char** argv) {
+  // Under a file size limit a write must fail (and be reported), not kill
+  // the process.
+  std::signal(SIGXFSZ, SIG_IGN);
   ptfit::line_buffered_output();
   ptfit::Global g;
   ptfit::RunConfig c;

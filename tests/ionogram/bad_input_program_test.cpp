@@ -4,7 +4,9 @@
 
 #include <cmath>
 
+#include "dir_snapshot.h"
 #include "scan_run.h"
+#include "scratch_fs.h"
 
 namespace ionoscan::testing {
 namespace {
@@ -353,6 +355,68 @@ TEST(IonoscanBadInput, UnwritableOutputIsReportedWithNonZeroStatus) {
   const ScanResult r = f.run(a, {"a.rsf"});
   EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(has(last_line(r.out), "nodir/run_maxima_1.dat")) << r.out;
+}
+
+// Two bands, written under `logo` by a short run (10:00-10:30); then the
+// answers of a long run over the same names: 601 steps of a minute, about
+// 50 kB a band, little enough to stay in memory until the files are put in
+// place.
+ScanAnswers two_bands(const std::string& logo) {
+  ScanAnswers a;
+  a.logo = logo;
+  a.bands = {"1.0 3.5", "3.5 10.0"};
+  return a;
+}
+void prepare_long_run(Fixture& f, const std::string& logo) {
+  ASSERT_EQ(f.run(two_bands(logo), {"a.rsf", "b.rsf", "c.rsf"}).status, 0);
+  f.d.sounding("late.rsf", layer_sounding(4, 100, 20, 0, 300));
+  ScanAnswers a = two_bands(logo);
+  a.dt = "1";
+  f.d.answers(a, {"a.rsf", "late.rsf"});
+}
+
+TEST(IonoscanBadInput, BandThatCannotBePutInPlaceLeavesEveryBandAsItWas) {
+  Fixture f;
+  prepare_long_run(f, "run");
+  std::filesystem::remove(f.d.at("run_maxima_2.dat"));
+  std::filesystem::create_directory(f.d.at("run_maxima_2.dat"));
+  const testsupport::DirSnapshot before = testsupport::snapshot(f.d.dir);
+  const ScanResult r = f.d.run();
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(last_line(r.out),
+            " error writing run_maxima_2.dat: cannot write run_maxima_2.dat: "
+            "Is a directory");
+  EXPECT_EQ(testsupport::differences(before, testsupport::snapshot(f.d.dir)),
+            "");
+}
+
+TEST(IonoscanBadInput, DiskThatFillsUpLeavesEveryBandAsItWas) {
+  Fixture f;
+  // Room for the short run's files and one long band, not two.
+  testsupport::SmallDisk disk(f.d.at("disk"), 64);
+  if (!disk.ready) GTEST_SKIP() << disk.why;
+  prepare_long_run(f, "'disk/run'");
+  const testsupport::DirSnapshot before = testsupport::snapshot(f.d.dir);
+  const ScanResult r = f.d.run();
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(has(last_line(r.out), "No space left on device")) << r.out;
+  EXPECT_EQ(testsupport::differences(before, testsupport::snapshot(f.d.dir)),
+            "");
+}
+
+TEST(IonoscanBadInput, FileSizeLimitIsAFailedWriteNotASignal) {
+  Fixture f;
+  prepare_long_run(f, "run");
+  const testsupport::DirSnapshot before = testsupport::snapshot(f.d.dir);
+  testsupport::RunOptions opt;
+  opt.prelude = "ulimit -f 8;";  // 4 kB: the dialogue fits, a band not
+  const ScanResult r = f.d.run(opt);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(last_line(r.out),
+            " error writing run_maxima_1.dat: cannot write run_maxima_1.dat: "
+            "File too large");
+  EXPECT_EQ(testsupport::differences(before, testsupport::snapshot(f.d.dir)),
+            "");
 }
 
 }  // namespace
