@@ -47,6 +47,7 @@ struct Extractor {
   int32_t daymin = 400, daymax = 0;
   int32_t hourmin = 25, hourmax = -10;
   int32_t minutemin = 100, minutemax = -10;
+  std::size_t earliest = 0, latest = 0;  // files of the two
   int32_t Ly = 0;
   int32_t ntimes = 0;
   std::vector<int32_t> step_of;  // time step of each file, 0 for none

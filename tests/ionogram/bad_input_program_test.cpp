@@ -419,5 +419,41 @@ TEST(IonoscanBadInput, FileSizeLimitIsAFailedWriteNotASignal) {
             "");
 }
 
+TEST(IonoscanBadInput, CorruptHeightCountStopsTheRunBeforeItSizesTheSums) {
+  // FF FF: 16665 heights in the file that gives the sums their heights.
+  Fixture f;
+  std::vector<uint8_t> bytes = encode_rsf(layer_sounding(4, 100, 10, 45, 200));
+  bytes[38] = bytes[39] = 0xFF;
+  f.d.write_bytes("ff.rsf", bytes);
+  const ScanResult r = f.run(ScanAnswers{}, {"a.rsf", "ff.rsf"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(last_line(r.out), " undefined option in read_frgroup 16665");
+  EXPECT_FALSE(has(r.out, "will sample in the following ranges")) << r.out;
+  EXPECT_EQ(r.err,
+            "ionoscan: ff.rsf: block 1 has 16665 heights (an RSF block has "
+            "128, 256 or 512)\n");
+  EXPECT_TRUE(f.d.maxima_files().empty());
+}
+
+TEST(IonoscanBadInput, SumsBeyondTheMemoryAreRefusedNamingTheTimeRange) {
+  // A year read as 99 instead of 4: 95 years of 15-minute steps, 512
+  // heights and 99 bands would take more than a terabyte.
+  Fixture f;
+  GenSounding flip = layer_sounding(99, 100, 10, 0, 200);
+  flip.nhts = 512;
+  f.d.sounding("flip.rsf", flip);
+  ScanAnswers a;
+  a.bands.assign(99, "1.0 10.0");
+  const ScanResult r = f.run(a, {"a.rsf", "flip.rsf"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(has(last_line(r.out),
+                  " not enough memory: the sums of 3331105 time steps from "
+                  "year 4, day 100, 10:00 (a.rsf) to year 99, day 100, 10:00 "
+                  "(flip.rsf), 512 heights and 99 bands need "))
+      << r.out;
+  EXPECT_FALSE(has(r.out, "will sample in the following ranges")) << r.out;
+  EXPECT_TRUE(f.d.maxima_files().empty());
+}
+
 }  // namespace
 }  // namespace ionoscan::testing
