@@ -60,6 +60,7 @@ int run() {
   loaded = append::load_data(second, false, more);
   if (loaded.status == append::LoadStatus::kCannotOpen) {
     say("error opening file " + second);
+    std::cerr << "append: " << loaded.message << std::endl;
     return 1;
   }
   if (loaded.status != append::LoadStatus::kOk) {

@@ -13,6 +13,8 @@
 #include <cstring>
 #include <vector>
 
+#include "regular_file.h"
+
 namespace textio {
 namespace {
 
@@ -123,9 +125,7 @@ bool check_target(const std::string& path, std::string& error) {
   struct stat st;
   if (::stat(file.c_str(), &st) != 0) return true;
   if (!S_ISREG(st.st_mode)) {
-    error = "cannot write " + path + ": " +
-            (S_ISDIR(st.st_mode) ? std::strerror(EISDIR)
-                                 : std::string("not a regular file"));
+    error = "cannot write " + path + ": " + not_regular_reason(st.st_mode);
     return false;
   }
   if (::faccessat(AT_FDCWD, file.c_str(), W_OK, AT_EACCESS) != 0) {

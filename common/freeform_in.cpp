@@ -1,12 +1,13 @@
 #include "freeform_in.h"
 
-#include <sys/stat.h>
-
+#include <cerrno>
 #include <charconv>
 #include <cstdlib>
+#include <cstring>
 #include <iostream>
 
 #include "freeform_detail.h"
+#include "regular_file.h"
 
 namespace textio {
 namespace {
@@ -292,10 +293,13 @@ LineSource stdin_source() {
 }
 
 bool open_source(LineSource& src, const std::string& path) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return false;
+  src.error.clear();
+  if (!is_regular(path, src.error)) return false;
   auto f = std::make_unique<std::ifstream>(path, std::ios::binary);
-  if (!f->is_open()) return false;
+  if (!f->is_open()) {
+    src.error = std::strerror(errno);
+    return false;
+  }
   src.file = std::move(f);
   src.in = src.file.get();
   src.name = path;
@@ -307,10 +311,29 @@ void rewind(LineSource& src) {
   src.in->clear();
   src.in->seekg(0);
   src.lineno = 0;
+  src.error.clear();
 }
 
 bool next_line(LineSource& src, std::string& line) {
-  if (!src.in || !std::getline(*src.in, line)) return false;
+  line.clear();
+  if (!src.in || !src.error.empty()) return false;
+  std::streambuf* buf = src.in->rdbuf();
+  bool any = false;  // a byte taken: the line exists even if empty
+  for (;;) {
+    const int c = buf->sbumpc();
+    if (c == std::char_traits<char>::eof()) break;
+    any = true;
+    if (c == '\n') break;
+    if (line.size() == kMaxLineLength) {
+      src.error = src.name + ", line " + std::to_string(src.lineno + 1) +
+                  ": longer than " + std::to_string(kMaxLineLength) +
+                  " characters";
+      line.clear();
+      return false;
+    }
+    line.push_back(static_cast<char>(c));
+  }
+  if (!any) return false;
   ++src.lineno;
   return true;
 }
@@ -318,6 +341,7 @@ bool next_line(LineSource& src, std::string& line) {
 ReadResult read_list(LineSource& src, std::span<const Item> items) {
   Cursor c{src, {}, 0};
   if (!next_line(src, c.line)) {
+    if (!src.error.empty()) return {ReadStatus::kError, src.error};
     ReadResult r{ReadStatus::kEof, where(src) + ": input ends here"};
     if (!items.empty()) {
       r.message = src.name + ", after line " + std::to_string(src.lineno) +
@@ -332,6 +356,7 @@ ReadResult read_list(LineSource& src, std::span<const Item> items) {
     if (left == 0) {
       std::string err;
       Scan s = scan_value(c, t, err);
+      if (!src.error.empty()) return {ReadStatus::kError, src.error};
       if (s == Scan::kSlash) return {};
       if (s == Scan::kEof) {
         return {ReadStatus::kEof,
@@ -364,6 +389,7 @@ ReadResult read_list(LineSource& src, std::span<const Item> items) {
 ReadResult read_line(LineSource& src, std::string& out, int length) {
   std::string line;
   if (!next_line(src, line)) {
+    if (!src.error.empty()) return {ReadStatus::kError, src.error};
     return {ReadStatus::kEof,
             src.name + ", after line " + std::to_string(src.lineno) +
                 ": input ends before a line could be read"};

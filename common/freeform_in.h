@@ -6,6 +6,7 @@
 // as a Fortran list-directed READ treats them.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <fstream>
 #include <initializer_list>
@@ -35,22 +36,33 @@ inline Item item(std::string& v, int length) {
   return {ItemKind::kChar, &v, length};
 }
 
+// The longest line a reader holds, in bytes (newline not counted): far
+// beyond any answer or record, and a bound on what a file without line
+// ends (or an endless input) can make a read take.
+inline constexpr std::size_t kMaxLineLength = std::size_t{1} << 20;
+
 // A text input taken line by line: standard input or a file.
 struct LineSource {
   std::istream* in = nullptr;
   std::unique_ptr<std::ifstream> file;  // set when the source owns a file
   std::string name;                     // "standard input" or the file's path
   long lineno = 0;                      // number of the last line taken
+  std::string error;  // why the source cannot be opened, or why the last
+                      // next_line failed before the end ("" at the end)
 };
 
 // Standard input as a source.
 LineSource stdin_source();
-// Opens `path` for reading. Returns false (source unusable) when it cannot
-// be opened or names a directory (which opens, but holds no lines).
+// Opens `path` for reading. Returns false (source unusable, the reason in
+// src.error) unless it names a regular file that can be opened: a
+// directory holds no lines, and a pipe or a device is refused before it is
+// opened (see regular_file.h).
 bool open_source(LineSource& src, const std::string& path);
 // Goes back to the first line of a file source.
 void rewind(LineSource& src);
-// Takes the next line into `line` (without its newline). False at the end.
+// Takes the next line into `line` (without its newline). False at the end,
+// and when the line is longer than kMaxLineLength (src.error then says so,
+// naming the source and the line).
 bool next_line(LineSource& src, std::string& line);
 
 enum class ReadStatus { kOk, kEof, kError };
@@ -62,7 +74,8 @@ struct ReadResult {
 
 // One free-form read of `items`. Items before a failure keep their new
 // values; the failing item and those after it are unchanged. A read with no
-// items skips one line (kEof when none is left).
+// items skips one line (kEof when none is left). A line longer than
+// kMaxLineLength is an error (kError).
 ReadResult read_list(LineSource& src, std::span<const Item> items);
 inline ReadResult read_list(LineSource& src,
                             std::initializer_list<Item> items) {
@@ -70,7 +83,8 @@ inline ReadResult read_list(LineSource& src,
 }
 
 // A whole-line character read such as "(A100)": the next line as it is, cut
-// or padded with blanks to `length`. kEof when no line is left.
+// or padded with blanks to `length`. kEof when no line is left; kError for
+// a line longer than kMaxLineLength.
 ReadResult read_line(LineSource& src, std::string& out, int length);
 
 // The line that reports the failed read `r` to the user: "input error: "

@@ -125,6 +125,7 @@ long count_record_lines(LineSource& src) {
     ++n;
     if (line.find_first_not_of(" \t\r") != std::string::npos) last = n;
   }
+  if (!src.error.empty()) return last;  // kept for the caller
   rewind(src);
   return last;
 }

@@ -66,6 +66,7 @@ int end_early(const Status& s) {
       put_line(std::cout, textio::free_line(s.message));
     }
   }
+  if (!s.detail.empty()) complain(s.detail);
   barrier();
   return exit_status(s.code);
 }

@@ -24,7 +24,11 @@ Next next_record(textio::LineSource& file,
                  textio::SeriesRecord& rec,
                  Status& err) {
   std::string line, why;
-  if (!textio::next_line(file, line)) return Next::kEnd;
+  if (!textio::next_line(file, line)) {
+    if (file.error.empty()) return Next::kEnd;
+    err = Status::input_error(file.error);
+    return Next::kBad;
+  }
   if (textio::parse_series_line(
           line, rec, why, textio::AfterRecord::kAnything)) {
     return Next::kRecord;
@@ -190,10 +194,12 @@ Status load_window(Global& g, Data& d, std::ostream& out) {
   const std::string file_name = dir + file;
   textio::LineSource src;
   if (!textio::open_source(src, file_name)) {
-    return Status::stop("error opening file " + file_name);
+    return Status::stop("error opening file " + file_name,
+                        "ptfit: cannot open " + file_name + ": " + src.error);
   }
 
   const long nlines = textio::count_record_lines(src);
+  if (!src.error.empty()) return Status::input_error(src.error);
   out << free_line("number of lines:", nlines) << '\n';
   std::vector<char> list(static_cast<size_t>(nlines), 0);
 

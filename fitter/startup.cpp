@@ -55,7 +55,9 @@ Status read_paramsfile(Global& g) {
   const std::string path(textio::trimmed(g.paramsfile));
   textio::LineSource src;
   if (!textio::open_source(src, path)) {
-    return Status::stop("error reading from paramsfile " + path);
+    return Status::stop(
+        "error reading from paramsfile " + path,
+        "ptfit: cannot open the parameter file " + path + ": " + src.error);
   }
   // The records are read before the table (about 160 kB a record) is
   // made, so that a count far beyond the file's records costs nothing.

@@ -43,12 +43,18 @@ Status read_file_list(Extractor& ex,
   // no list.
   if (!textio::open_source(list, list_name)) {
     say(out, "error opening fnames_list");
-    std::cerr << "ionoscan: cannot open the list file " << list_name << '\n';
+    std::cerr << "ionoscan: cannot open the list file " << list_name << ": "
+              << list.error << '\n';
     return stopped();
   }
   std::string line;
-  while (textio::read_line(list, line, 100).status == textio::ReadStatus::kOk) {
+  textio::ReadResult r;
+  while ((r = textio::read_line(list, line, 100)).status ==
+         textio::ReadStatus::kOk) {
     ex.names.emplace_back(textio::trimmed(line));
+  }
+  if (r.status == textio::ReadStatus::kError) {
+    return input_error(textio::input_error_line(r));
   }
   const int32_t nfiles = static_cast<int32_t>(ex.names.size());
   say(out, "number of files=", nfiles);

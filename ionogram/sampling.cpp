@@ -64,16 +64,20 @@ Status decoding_stop(RsfStatus st,
   return stopped();
 }
 
-// False, after the message that ends the run, when an RSF file could not
-// be opened or read.
-bool file_read(FileStatus fs, const std::string& name, std::ostream& out) {
+// False, after the message that ends the run (and the reason `why` on
+// standard error), when an RSF file could not be opened or read.
+bool file_read(FileStatus fs,
+               const std::string& name,
+               const std::string& why,
+               std::ostream& out) {
   if (fs == FileStatus::kCannotOpen) {
     say(out, "error opening file " + name);
+    name_file(name, why);
     return false;
   }
   if (fs == FileStatus::kReadError) {
     say(out, "error while reading header");
-    name_file(name, "cannot be read");
+    name_file(name, "cannot be read: " + why);
     return false;
   }
   return true;
@@ -185,8 +189,10 @@ Status find_range(Extractor& ex, std::ostream& out) {
   GridTime lo{ex.yearmin, ex.daymin, ex.hourmin, ex.minutemin};
   GridTime hi{ex.yearmax, ex.daymax, ex.hourmax, ex.minutemax};
   for (size_t j = 0; j < nfiles; ++j) {
-    if (!file_read(read_file_bytes(ex.names[j], kRsfHeaderSize, buf),
+    std::string why;
+    if (!file_read(read_file_bytes(ex.names[j], kRsfHeaderSize, buf, &why),
                    ex.names[j],
+                   why,
                    out)) {
       return stopped();
     }
@@ -356,7 +362,9 @@ Status allocate_sums(Extractor& ex, std::ostream& out) {
 Status sample_all(Extractor& ex, std::ostream& out) {
   std::vector<uint8_t> bytes;
   for (size_t j = 0; j < ex.names.size(); ++j) {
-    if (!file_read(read_whole_file(ex.names[j], bytes), ex.names[j], out)) {
+    std::string why;
+    if (!file_read(
+            read_whole_file(ex.names[j], bytes, &why), ex.names[j], why, out)) {
       return stopped();
     }
     bool stop_sampling = false;

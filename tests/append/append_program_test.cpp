@@ -45,9 +45,12 @@ class AppendProgram : public ::testing::Test {
 
   // Runs append in the folder with `answers` on standard input; `limits`
   // are shell commands run just before it (in a subshell).
-  Outcome run(const std::string& answers, const std::string& limits = "") {
+  Outcome run(const std::string& answers,
+              const std::string& limits = "",
+              int seconds = 120) {
     testsupport::RunOptions opt;
     opt.prelude = limits;
+    opt.limit_seconds = seconds;
     opt.merge_stderr = true;
     const testsupport::RunResult r = testsupport::run_program(
         dir_.path, testsupport::shell_quoted(IONO_APPEND_BIN), answers, opt);
@@ -150,7 +153,9 @@ TEST_F(AppendProgram, MissingSecondFileIsReportedAndChangesNothing) {
   EXPECT_NE(r.status, 0);
   EXPECT_EQ(r.out,
             " read a\n enter filename 1\n read no such file\n"
-            " error opening file no such file\n");
+            " error opening file no such file\n"
+            "append: cannot open file no such file: No such file or "
+            "directory\n");
   EXPECT_EQ(get("a"), before);
 
   r = run("new\nmissing\n");
@@ -334,6 +339,36 @@ TEST_F(AppendProgram, RewrittenFileKeepsItsPermissions) {
   EXPECT_EQ(run("a\nb\n").status, 0);
   EXPECT_EQ(get("a"), rec(20, 1, 0, 0) + rec(20, 1, 0, 5));
   EXPECT_EQ(fs::status(dir_.at("a")).permissions(), fs::perms(0640));
+}
+
+TEST_F(AppendProgram, FilesThatAreNoRegularFilesAreRefusedBeforeTheOpen) {
+  // A pipe without a writer: opening it to read would wait for ever.
+  put("a", rec(20, 1, 0, 0));
+  ASSERT_EQ(mkfifo(dir_.at("pipe").c_str(), 0644), 0);
+  Outcome r = run("a\npipe\n", "", 20);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out,
+            " read a\n enter filename 1\n read pipe\n error opening file "
+            "pipe\nappend: cannot open file pipe: not a regular file (a "
+            "pipe)\n");
+  r = run("pipe\na\n", "", 20);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out,
+            " read pipe\n cannot open or create file pipe: not a regular "
+            "file (a pipe)\n");
+  EXPECT_EQ(get("a"), rec(20, 1, 0, 0));
+}
+
+TEST_F(AppendProgram, LineTooLongToHoldIsRefused) {
+  put("a", rec(20, 1, 0, 0));
+  put("b", rec(20, 1, 0, 5) + std::string(2 << 20, '7') + "\n");
+  const Outcome r = run("a\nb\n");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.out.find(" error reading file b, line 2: longer than 1048576 "
+                       "characters\n"),
+            std::string::npos)
+      << r.out.substr(0, 300);
+  EXPECT_EQ(get("a"), rec(20, 1, 0, 0));
 }
 
 }  // namespace

@@ -2,10 +2,12 @@
 // listings, a run made deterministic by degenerate parameter ranges, the
 // result files, the ladders, and every early end.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -306,6 +308,23 @@ TEST_P(EarlyEnd, DataFileThatCannotBeOpened) {
   TempDir dir;
   const Outcome o = run_ptfit(dir, GetParam(), answers(config("F 1 2", "F 1")));
   expect_early_end(o, 1, " error opening file ./data.txt");
+}
+
+TEST_P(EarlyEnd, DataOrParameterFileThatIsAPipe) {
+  // Pipes without a writer: opening one to read would wait for ever.
+  TempDir dir;
+  ASSERT_EQ(mkfifo(dir.at("data.txt").c_str(), 0644), 0);
+  Outcome o = run_ptfit(dir, GetParam(), answers(config("F 1 2", "F 1")), 60);
+  expect_early_end(o, 1, " error opening file ./data.txt");
+  EXPECT_NE(
+      o.err.find("ptfit: cannot open ./data.txt: not a regular file (a pipe)"),
+      std::string::npos)
+      << o.err;
+  std::filesystem::remove(dir.at("data.txt"));
+  dir.write("data.txt", four_points());
+  ASSERT_EQ(mkfifo(dir.at("params.txt").c_str(), 0644), 0);
+  o = run_ptfit(dir, GetParam(), answers(config("F 1 2", "F 1")), 60);
+  expect_early_end(o, 1, " error reading from paramsfile params.txt");
 }
 
 TEST_P(EarlyEnd, NoRecordInTheWindow) {

@@ -1,6 +1,7 @@
 // ionoscan on bad input: every failure gives its message and status, never
 // a crash, and leaves no "_maxima_" file behind.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cmath>
 
@@ -48,7 +49,9 @@ TEST(IonoscanBadInput, MissingAnswersFileOrListOrEmptyListFail) {
   r = f.d.run();
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(last_line(r.out), " error opening fnames_list");
-  EXPECT_EQ(r.err, "ionoscan: cannot open the list file list\n");
+  EXPECT_EQ(r.err,
+            "ionoscan: cannot open the list file list: No such file or "
+            "directory\n");
 
   // An unquoted path ends at its first slash: here it names a directory,
   // which is no list, not an empty one.
@@ -60,7 +63,8 @@ TEST(IonoscanBadInput, MissingAnswersFileOrListOrEmptyListFail) {
   EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(has(r.out, " opening data\n error opening fnames_list\n"))
       << r.out;
-  EXPECT_EQ(r.err, "ionoscan: cannot open the list file data\n");
+  EXPECT_EQ(r.err,
+            "ionoscan: cannot open the list file data: Is a directory\n");
   a.list = "list";
 
   r = f.run(a, {});
@@ -265,7 +269,10 @@ TEST(IonoscanBadInput, DecodingFailuresStopWithTheirMessages) {
        " undefined option in read_frgroup 300",
        "ionoscan: odd.rsf: block 1 has 300 heights (an RSF block has 128, "
        "256 or 512)\n"},
-      {"dir.rsf", 1, " error opening file dir.rsf", ""},
+      {"dir.rsf",
+       1,
+       " error opening file dir.rsf",
+       "ionoscan: dir.rsf: Is a directory\n"},
   };
   for (const auto& c : cases) {
     const ScanResult r = f.run(ScanAnswers{}, {"a.rsf", c.file, "b.rsf"});
@@ -452,6 +459,47 @@ TEST(IonoscanBadInput, SumsBeyondTheMemoryAreRefusedNamingTheTimeRange) {
                   "(flip.rsf), 512 heights and 99 bands need "))
       << r.out;
   EXPECT_FALSE(has(r.out, "will sample in the following ranges")) << r.out;
+  EXPECT_TRUE(f.d.maxima_files().empty());
+}
+
+TEST(IonoscanBadInput, InputsThatAreNoRegularFilesAreRefusedWithoutWaiting) {
+  // Pipes without a writer: opening one to read would wait for ever.
+  Fixture f;
+  ASSERT_EQ(mkfifo(f.d.at("pipe").c_str(), 0644), 0);
+  testsupport::RunOptions opt;
+  opt.limit_seconds = 20;
+  f.d.answers(ScanAnswers{}, {"a.rsf", "pipe"});
+  ScanResult r = f.d.run(opt);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(last_line(r.out), " error opening file pipe");
+  EXPECT_EQ(r.err, "ionoscan: pipe: not a regular file (a pipe)\n");
+
+  ScanAnswers a;
+  a.list = "pipe";
+  f.d.write("input", input_text(a));
+  r = f.d.run(opt);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(last_line(r.out), " error opening fnames_list");
+  EXPECT_EQ(r.err,
+            "ionoscan: cannot open the list file pipe: not a regular file (a "
+            "pipe)\n");
+
+  std::filesystem::remove(f.d.at("input"));
+  ASSERT_EQ(mkfifo(f.d.at("input").c_str(), 0644), 0);
+  r = f.d.run(opt);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, " error opening input\n");
+  EXPECT_TRUE(f.d.maxima_files().empty());
+}
+
+TEST(IonoscanBadInput, LineTooLongToHoldIsAnInputError) {
+  Fixture f;
+  f.d.answers(ScanAnswers{}, {"a.rsf"});
+  f.d.write("list", "a.rsf\n" + std::string(2 << 20, 'x') + "\n");
+  const ScanResult r = f.d.run();
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err,
+            "input error: list, line 2: longer than 1048576 characters\n");
   EXPECT_TRUE(f.d.maxima_files().empty());
 }
 
