@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "atomic_file.h"
 #include "catch_all.h"
 #include "freeform_in.h"
 #include "freeform_out.h"
@@ -46,6 +47,14 @@ int run() {
   std::string first, second;
   if (!read_name(in, first)) return kInputError;
   say("read " + first);
+  // The first file is rewritten in the end: one that may not be (a device,
+  // a pipe, a folder, a file the user may not write) is refused before
+  // anything is read or written.
+  std::string refusal;
+  if (!textio::check_target(first, refusal)) {
+    say(refusal);
+    return 1;
+  }
   std::vector<textio::SeriesRecord> data;
   append::LoadResult loaded = append::load_data(first, true, data);
   if (loaded.status != append::LoadStatus::kOk) {

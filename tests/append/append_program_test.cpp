@@ -3,8 +3,11 @@
 // byte.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -354,8 +357,7 @@ TEST_F(AppendProgram, FilesThatAreNoRegularFilesAreRefusedBeforeTheOpen) {
   r = run("pipe\na\n", "", 20);
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out,
-            " read pipe\n cannot open or create file pipe: not a regular "
-            "file (a pipe)\n");
+            " read pipe\n cannot write pipe: not a regular file (a pipe)\n");
   EXPECT_EQ(get("a"), rec(20, 1, 0, 0));
 }
 
@@ -369,6 +371,44 @@ TEST_F(AppendProgram, LineTooLongToHoldIsRefused) {
             std::string::npos)
       << r.out.substr(0, 300);
   EXPECT_EQ(get("a"), rec(20, 1, 0, 0));
+}
+
+TEST_F(AppendProgram, FirstFileMustBeARegularFileTheUserMayWrite) {
+  put("b", rec(20, 1, 0, 5));
+  // A device node of the test's own (a null device): it was replaced by a
+  // regular file.
+  if (mknod(dir_.at("null").c_str(), S_IFCHR | 0666, makedev(1, 3)) != 0) {
+    GTEST_SKIP() << "cannot make a device node: " << std::strerror(errno);
+  }
+  Outcome r = run("null\nb\n");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out,
+            " read null\n cannot write null: not a regular file (a device)\n");
+  EXPECT_TRUE(fs::is_character_file(dir_.at("null")));
+
+  // A file its user may not write, in a folder that user may write: it was
+  // replaced, and its owner changed.
+  put("a", rec(20, 1, 0, 0));
+  fs::permissions(dir_.path, fs::perms::all);
+  fs::permissions(dir_.at("a"), fs::perms(0444));
+  fs::permissions(dir_.at("b"), fs::perms(0444));
+  const std::string as_nobody =
+      "setpriv --reuid=65534 --regid=65534 --clear-groups " +
+      testsupport::shell_quoted(IONO_APPEND_BIN);
+  testsupport::RunOptions opt;
+  opt.merge_stderr = true;
+  const testsupport::RunResult n =
+      testsupport::run_program(dir_.path, as_nobody, "a\nb\n", opt);
+  if (n.out.find("setpriv:") != std::string::npos) {
+    GTEST_SKIP() << "cannot run as another user: " << n.out;
+  }
+  EXPECT_EQ(n.status, 1);
+  EXPECT_EQ(n.out, " read a\n cannot write a: Permission denied\n");
+  EXPECT_EQ(get("a"), rec(20, 1, 0, 0));
+  struct stat st;
+  ASSERT_EQ(stat(dir_.at("a").c_str(), &st), 0);
+  EXPECT_EQ(st.st_uid, getuid());
+  EXPECT_EQ(entries(), 3u);  // b, null, a
 }
 
 }  // namespace
