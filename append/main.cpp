@@ -26,13 +26,13 @@ void say(std::string_view text) {
 // failure.
 constexpr int kInputError = 2;
 
-// One file name from standard input (a free-form read of 100 characters),
-// without its trailing blanks. False, after the diagnostic on standard
-// error, when it cannot be read.
+// One file name from standard input (a free-form read of a character
+// value of any length), without its trailing blanks. False, after the
+// diagnostic on standard error, when it cannot be read.
 bool read_name(textio::LineSource& in, std::string& name) {
   std::string answer;
   const textio::ReadResult r =
-      textio::read_list(in, {textio::item(answer, 100)});
+      textio::read_list(in, {textio::item_whole(answer)});
   if (r.status != textio::ReadStatus::kOk) {
     std::cerr << textio::input_error_line(r) << std::endl;
     return false;

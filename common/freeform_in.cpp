@@ -261,6 +261,10 @@ bool assign(const Item& it, const Token& t) {
   switch (it.kind) {
     case ItemKind::kChar: {
       auto& s = *static_cast<std::string*>(it.target);
+      if (it.length == kWholeValue) {
+        s = t.text;
+        return true;
+      }
       s = t.text.substr(0, size_t(it.length));
       s.resize(size_t(it.length), ' ');
       return true;
@@ -395,6 +399,10 @@ ReadResult read_line(LineSource& src, std::string& out, int length) {
                 ": input ends before a line could be read"};
   }
   if (!line.empty() && line.back() == '\r') line.pop_back();
+  if (length == kWholeValue) {
+    out = std::move(line);
+    return {};
+  }
   out = line.substr(0, size_t(length));
   out.resize(size_t(length), ' ');
   return {};

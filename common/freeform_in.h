@@ -20,8 +20,12 @@ namespace textio {
 
 enum class ItemKind { kInt32, kReal64, kReal32, kLogical, kChar };
 
-// One variable of a read list. A character variable always holds exactly
-// `length` bytes (cut or padded with blanks), as a fixed-length string does.
+// The length of a character variable that takes its value whole.
+inline constexpr int kWholeValue = -1;
+
+// One variable of a read list. A character variable holds exactly `length`
+// bytes (cut or padded with blanks), as a fixed-length string does, or with
+// kWholeValue the value as it is, however long.
 struct Item {
   ItemKind kind;
   void* target;
@@ -34,6 +38,10 @@ inline Item item(float& v) { return {ItemKind::kReal32, &v, 0}; }
 inline Item item(bool& v) { return {ItemKind::kLogical, &v, 0}; }
 inline Item item(std::string& v, int length) {
   return {ItemKind::kChar, &v, length};
+}
+// A character variable that takes its value whole: a name of any length.
+inline Item item_whole(std::string& v) {
+  return {ItemKind::kChar, &v, kWholeValue};
 }
 
 // The longest line a reader holds, in bytes (newline not counted): far
@@ -83,8 +91,8 @@ inline ReadResult read_list(LineSource& src,
 }
 
 // A whole-line character read such as "(A100)": the next line as it is, cut
-// or padded with blanks to `length`. kEof when no line is left; kError for
-// a line longer than kMaxLineLength.
+// or padded with blanks to `length` (kWholeValue: as it is). kEof when no line
+// is left; kError for a line longer than kMaxLineLength.
 ReadResult read_line(LineSource& src, std::string& out, int length);
 
 // The line that reports the failed read `r` to the user: "input error: "

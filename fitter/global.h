@@ -45,7 +45,7 @@ struct Global {
   int32_t nparams = 0;
   int32_t nparams2 = 0;
   std::vector<Fitparam> fitparams;  // fitparams[j-1] is parameter j
-  std::string paramsfile;           // 200 characters
+  std::string paramsfile;           // as answered, any length
   int32_t nblocks = 0;
   int32_t nmoves = 0;
   int32_t nskip = 0;
@@ -101,8 +101,8 @@ struct Data {
   std::vector<double> simdata;
   double pi = 0;  // stored by every chi2 call, read by the model file writer
 
-  std::string datadir;    // 200 characters, as answered
-  std::string datafiles;  // 200 characters, as answered
+  std::string datadir;    // as answered, any length
+  std::string datafiles;  // as answered, any length
   TimeGrid window;        // start of the window: year1, day1, hour1, minute1
   int32_t year2 = 0;      // end of the window (excluded)
   int32_t day2 = 0;

@@ -127,14 +127,14 @@ Status data_dialogue(Data& d, textio::LineSource& in, std::ostream& out) {
   if (!s.ok()) return s;
   out << free_line("read", d.modeltype) << '\n';
   out << free_line("enter directory where data is located") << '\n';
-  s = read_answer(in, {item(d.datadir, 200)});
+  s = read_answer(in, {textio::item_whole(d.datadir)});
   if (!s.ok()) return s;
   out << free_line("read " + std::string(textio::trimmed(d.datadir))) << '\n';
   out << free_line("enter filename,year,yearday,startread, stopread") << '\n';
   TimeGrid& w = d.window;
   s = read_answers(
       in,
-      {{item(d.datafiles, 200)},
+      {{textio::item_whole(d.datafiles)},
        {item(w.year1), item(w.day1), item(w.hour1), item(w.minute1)},
        {item(d.year2), item(d.day2), item(d.hour2), item(d.minute2)}});
   if (!s.ok()) return s;

@@ -25,8 +25,8 @@ Status run_dialogue(textio::LineSource& in,
   Status s = read_answer(in, {item(g.nparams), item(g.nparams2)});
   if (!s.ok()) return s;
   put_line(out, textio::free_line("enter filename to read parameter details"));
-  g.paramsfile.assign(200, ' ');
-  s = read_answer(in, {item(g.paramsfile, 200)});
+  g.paramsfile.clear();
+  s = read_answer(in, {textio::item_whole(g.paramsfile)});
   if (!s.ok()) return s;
   s = read_paramsfile(g);
   if (!s.ok()) return s;

@@ -31,11 +31,13 @@ Status read_file_list(Extractor& ex,
                       std::ostream& out) {
   Status s;
   say(out, "enter logo");
-  if (!read_answer(input, {item(ex.ans.logo, 100)}, s)) return s;
+  if (!read_answer(input, {textio::item_whole(ex.ans.logo)}, s)) return s;
   say(out, "logo is " + std::string(textio::trimmed(ex.ans.logo)));
 
   say(out, "enter filename containing the list of RSf files");
-  if (!read_answer(input, {item(ex.ans.fnames_list, 100)}, s)) return s;
+  if (!read_answer(input, {textio::item_whole(ex.ans.fnames_list)}, s)) {
+    return s;
+  }
   const std::string list_name(textio::trimmed(ex.ans.fnames_list));
   say(out, "opening " + list_name);
   textio::LineSource list;
@@ -49,7 +51,7 @@ Status read_file_list(Extractor& ex,
   }
   std::string line;
   textio::ReadResult r;
-  while ((r = textio::read_line(list, line, 100)).status ==
+  while ((r = textio::read_line(list, line, textio::kWholeValue)).status ==
          textio::ReadStatus::kOk) {
     ex.names.emplace_back(textio::trimmed(line));
   }

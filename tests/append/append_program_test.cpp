@@ -180,6 +180,18 @@ TEST_F(AppendProgram, NamesFollowTheFreeFormRules) {
   EXPECT_EQ(get("my dir/a.dat"), rec(20, 1, 0, 0));
 }
 
+TEST_F(AppendProgram, NamesOfAnyLengthAreTakenWhole) {
+  // 120 characters: the file of its first 100 was created and merged into.
+  const std::string name = "d/" + std::string(118, 'n');
+  fs::create_directory(dir_.at("d"));
+  put("b", rec(20, 1, 0, 5));
+  const Outcome r = run("'" + name + "'\nb\n");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, " read " + name + "\n enter filename 1\n read b\n");
+  EXPECT_EQ(get(name), rec(20, 1, 0, 5));
+  EXPECT_FALSE(exists(name.substr(0, 100)));
+}
+
 TEST_F(AppendProgram, AnswersThatEndEarlyAreAnInputError) {
   Outcome r = run("");
   EXPECT_EQ(r.status, 2);

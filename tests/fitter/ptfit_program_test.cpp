@@ -290,6 +290,24 @@ TEST(PtfitScatter, FileThatCannotBeOpenedIsReportedAndTheRunGoesOn) {
   EXPECT_EQ(split_lines(dir.read("reconstructed")).size(), 10u);
 }
 
+TEST(PtfitNames, FileNamesOfAnyLengthAreTakenWhole) {
+  // 210 characters: the first 200 named another file.
+  TempDir dir;
+  const std::string data = std::string(206, 'd') + ".txt";
+  const std::string params = std::string(206, 'p') + ".txt";
+  dir.write(data, four_points());
+  dir.write(params, "c 10 10\n");
+  const Outcome o =
+      run_ptfit(dir,
+                1,
+                "1\n'./'\n" + data + "\n20 100 10 0\n20 100 11 0\n1 0\n" +
+                    params + "\n" + config("F 1 2", "F 1"));
+  EXPECT_EQ(o.status, 0) << o.out << o.err;
+  EXPECT_NE(o.out.find(" opening file ./" + data + "\n"), std::string::npos)
+      << o.out;
+  EXPECT_EQ(split_lines(dir.read("c.bin")).size(), 10000u);
+}
+
 // The lines of an early end: everything after the given line must be absent
 // and the run must end promptly with the given status.
 void expect_early_end(const Outcome& o,

@@ -492,6 +492,22 @@ TEST(IonoscanBadInput, InputsThatAreNoRegularFilesAreRefusedWithoutWaiting) {
   EXPECT_TRUE(f.d.maxima_files().empty());
 }
 
+TEST(IonoscanBadInput, NamesOfAnyLengthAreTakenWhole) {
+  // A list line and a logo of 120 characters: the first 100 named another
+  // file.
+  Fixture f;
+  const std::string longname = std::string(116, 'a') + ".rsf";
+  std::filesystem::copy_file(f.d.at("a.rsf"), f.d.at(longname));
+  f.d.write(longname.substr(0, 100), "");
+  ScanAnswers a;
+  a.logo = std::string(120, 'L');
+  f.d.answers(a, {longname});
+  const ScanResult r = f.d.run();
+  EXPECT_EQ(r.status, 0) << r.out;
+  EXPECT_TRUE(has(r.out, " logo is " + a.logo + "\n")) << r.out;
+  EXPECT_EQ(f.d.maxima(a.logo + "_maxima_1.dat").size(), 1u);
+}
+
 TEST(IonoscanBadInput, LineTooLongToHoldIsAnInputError) {
   Fixture f;
   f.d.answers(ScanAnswers{}, {"a.rsf"});
