@@ -58,6 +58,8 @@ struct Global {
   double sigmachi2 = 0;
   std::vector<double> chi2bin = std::vector<double>(2 * kNbins, 0.0);
   Rng rng;  // the process's own uniform stream, drawn by random()
+  int32_t write_failures = 0;  // result files that could not be written
+                               // (process 0, which writes them)
 };
 
 // The main program's run configuration and ladder layout.

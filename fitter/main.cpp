@@ -80,7 +80,7 @@ Status read_run(Global& g,
   if (!s.ok()) return s;
   std::string message;
   if (!check_nparams(d.modeltype, g.nparams, message) ||
-      !check_ranges(g, message) ||
+      !check_ranges(g, message) || !check_parameters(d.modeltype, g, message) ||
       !check_samplingtype(c.samplingtype, message)) {
     return Status::stop(message);
   }
@@ -164,12 +164,13 @@ MPI_Comm join_ladder(Global& g, RunConfig& c) {
 }
 
 // Opens the scatter file of process g.mpiid and writes its header; false
-// (with a message) when it cannot be opened.
-bool open_scatter(const Global& g, textio::AtomicFile& file) {
+// (with a message, counted in g.write_failures) when it cannot be opened.
+bool open_scatter(Global& g, textio::AtomicFile& file) {
   if (!textio::atomic_open(file, scatter_name(g.mpiid))) {
     put_line(std::cout,
              textio::free_line("error opening file " + scatter_name(g.mpiid) +
                                ": " + file.error));
+    ++g.write_failures;
     return false;
   }
   textio::atomic_write(file, scatter_header(g));
@@ -226,11 +227,20 @@ int run(Global& g, RunConfig& c, Data& d) {
     put_line(std::cout,
              textio::free_line("error writing file " + scatter_name(g.mpiid) +
                                ": " + scatter_file.error));
+    ++g.write_failures;
   }
   d.simdata.clear();
   g.fitparams.clear();
   barrier();
-  return 0;
+  // The run went to its end; a result file that could not be written still
+  // fails it, on every process.
+  Status end;
+  if (root && g.write_failures > 0) {
+    end = Status::stop("error: " + std::to_string(g.write_failures) +
+                       " writes of result files failed (see above)");
+    put_line(std::cout, textio::free_line(end.message));
+  }
+  return exit_status(agree_on(g, end).code);
 }
 
 }  // namespace

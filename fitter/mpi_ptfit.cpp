@@ -18,15 +18,17 @@ namespace ptfit {
 
 namespace {
 
-// Process 0 writes a result file whole; a failure is reported and the run
-// goes on.
-void write_result(const std::string& path,
+// Process 0 writes a result file whole; a failure is reported, counted in
+// g.write_failures (the run ends with status 1) and the run goes on.
+void write_result(Global& g,
+                  const std::string& path,
                   const std::string& text,
                   std::ostream& out) {
   std::string error;
   if (!textio::write_file_atomic(path, text, error)) {
     put_line(out,
              textio::free_line("error writing file " + path + ": " + error));
+    ++g.write_failures;
   }
 }
 
@@ -132,14 +134,16 @@ void plotbins(Global& g, std::ostream& out) {
   for (Fitparam& p : g.fitparams) {
     if (p.vary == 0) continue;
     sum_to_root(&hist_count(p, 1), buffer.data(), kNbins);
-    if (root) write_result(histogram_name(p), histogram_text(p, buffer), out);
+    if (root) {
+      write_result(g, histogram_name(p), histogram_text(p, buffer), out);
+    }
   }
   sum_to_root(g.chi2bin.data() + kNbins, buffer.data(), kNbins);
-  if (root) write_result("chi2.bin", chi2bin_text(g.chi2bin, buffer), out);
+  if (root) write_result(g, "chi2.bin", chi2bin_text(g.chi2bin, buffer), out);
   barrier();
 }
 
-void special_plotbins(const Global& g, const Data& d, std::ostream& out) {
+void special_plotbins(Global& g, const Data& d, std::ostream& out) {
   const size_t n = g.fitparams.size();
   std::vector<double> sums(n);
   std::vector<int32_t> counts(n);
@@ -150,7 +154,8 @@ void special_plotbins(const Global& g, const Data& d, std::ostream& out) {
     current[j] = g.fitparams[j].value;
   }
   if (g.mpiid == 0) {
-    write_result("reconstructed",
+    write_result(g,
+                 "reconstructed",
                  reconstructed_text(d, mean_values(sums, counts, current)),
                  out);
   }

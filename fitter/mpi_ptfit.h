@@ -40,11 +40,13 @@ int32_t evalexchange(Global& g,
                      std::ostream& out);
 
 // The histograms of all processes summed, and written by process 0 as one
-// file per varied parameter and "chi2.bin".
+// file per varied parameter and "chi2.bin" (a file that cannot be written
+// is reported and counted in g.write_failures).
 void plotbins(Global& g, std::ostream& out);
 
-// The mean parameters over all processes; process 0 writes "reconstructed".
-void special_plotbins(const Global& g, const Data& d, std::ostream& out);
+// The mean parameters over all processes; process 0 writes "reconstructed"
+// (a failure reported and counted as in plotbins).
+void special_plotbins(Global& g, const Data& d, std::ostream& out);
 
 // The block report after block k, with its sums over all processes;
 // process 0 prints it.
