@@ -28,11 +28,16 @@ LoadResult bad_line(std::string_view name,
 }
 
 // Takes `text` as line `lineno` of file `name` into `data`: one record, or
-// the message that refuses it.
+// the message that refuses it. A UTF-8 byte-order mark that starts the
+// first line is dropped.
 LoadResult take_line(std::string_view text,
                      std::string_view name,
                      long lineno,
                      std::vector<SeriesRecord>& data) {
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  if (lineno == 1 && text.starts_with(kByteOrderMark)) {
+    text.remove_prefix(kByteOrderMark.size());
+  }
   SeriesRecord r;
   std::string why;
   if (!textio::parse_series_line(text, r, why)) {

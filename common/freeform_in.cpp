@@ -12,6 +12,9 @@
 namespace textio {
 namespace {
 
+// The UTF-8 byte-order mark that some editors put at the start of a file.
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
 const char* kind_name(ItemKind k) {
   switch (k) {
     case ItemKind::kInt32:
@@ -339,6 +342,9 @@ bool next_line(LineSource& src, std::string& line) {
   }
   if (!any) return false;
   ++src.lineno;
+  if (src.lineno == 1 && line.starts_with(kByteOrderMark)) {
+    line.erase(0, kByteOrderMark.size());
+  }
   return true;
 }
 
@@ -371,7 +377,7 @@ ReadResult read_list(LineSource& src, std::span<const Item> items) {
       }
       if (s == Scan::kError) {
         return {ReadStatus::kError,
-                where(src) + ": cannot read \"" + err + "\" as " +
+                where(src) + ": cannot read " + quoted_excerpt(err) + " as " +
                     kind_name(items[k].kind) + " (item " +
                     std::to_string(k + 1) + ")"};
       }
@@ -382,7 +388,7 @@ ReadResult read_list(LineSource& src, std::span<const Item> items) {
     if (!assign(items[k], t)) {
       std::string shown = t.quoted ? "'" + t.text + "'" : t.text;
       return {ReadStatus::kError,
-              where(src) + ": cannot read \"" + shown + "\" as " +
+              where(src) + ": cannot read " + quoted_excerpt(shown) + " as " +
                   kind_name(items[k].kind) + " (item " + std::to_string(k + 1) +
                   ")"};
     }
@@ -410,6 +416,13 @@ ReadResult read_line(LineSource& src, std::string& out, int length) {
 
 std::string input_error_line(const ReadResult& r) {
   return "input error: " + r.message;
+}
+
+std::string quoted_excerpt(std::string_view text) {
+  constexpr size_t kShown = 40;
+  if (text.size() <= kShown) return "\"" + std::string(text) + "\"";
+  return "\"" + std::string(text.substr(0, kShown)) + "...\" (" +
+         std::to_string(text.size()) + " characters)";
 }
 
 std::string_view trimmed(std::string_view s) {

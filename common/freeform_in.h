@@ -68,9 +68,10 @@ LineSource stdin_source();
 bool open_source(LineSource& src, const std::string& path);
 // Goes back to the first line of a file source.
 void rewind(LineSource& src);
-// Takes the next line into `line` (without its newline). False at the end,
-// and when the line is longer than kMaxLineLength (src.error then says so,
-// naming the source and the line).
+// Takes the next line into `line` (without its newline; a UTF-8 byte-order
+// mark that starts the first line is dropped). False at the end, and when
+// the line is longer than kMaxLineLength (src.error then says so, naming
+// the source and the line).
 bool next_line(LineSource& src, std::string& line);
 
 enum class ReadStatus { kOk, kEof, kError };
@@ -102,5 +103,11 @@ std::string input_error_line(const ReadResult& r);
 
 // `s` without its trailing blanks.
 std::string_view trimmed(std::string_view s);
+
+// Text of the input shown in a message: `text` in double quotes, or, when
+// it is longer than 40 characters, its first 40 followed by "..." and its
+// length, so that a long token never fills the message: "abc", "xxxx...
+// (1048576 characters)".
+std::string quoted_excerpt(std::string_view text);
 
 }  // namespace textio

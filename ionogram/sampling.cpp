@@ -106,7 +106,17 @@ Status sample_groups(
         break;
       case RsfStatus::kBlockEnd: {
         const RsfStatus next = next_header(c, ex.hdr);
-        if (next == RsfStatus::kEndOfFile) return {};
+        if (next == RsfStatus::kEndOfFile) {
+          // Accepted as the file's end, but said: a block is missing.
+          if (c.pos < c.bytes.size()) {
+            name_file(ex.names[j],
+                      "the file ends inside the header of block " +
+                          std::to_string(block_of(c)) + " (" +
+                          std::to_string(c.bytes.size() - c.pos) +
+                          " of 60 bytes): the rest of the file is not read");
+          }
+          return {};
+        }
         if (next == RsfStatus::kNotRsf) {
           return decoding_stop(next, c, ex.hdr, ex.names[j], out);
         }

@@ -373,6 +373,19 @@ TEST_F(AppendProgram, FilesThatAreNoRegularFilesAreRefusedBeforeTheOpen) {
   EXPECT_EQ(get("a"), rec(20, 1, 0, 0));
 }
 
+TEST_F(AppendProgram, LongBadValueIsShownCut) {
+  put("a", rec(20, 1, 0, 0));
+  put("b", " 20 1 0 " + std::string(100000, 'x') + " 1 2 3 4\n");
+  const Outcome r = run("a\nb\n");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out,
+            " read a\n enter filename 1\n read b\n error reading file b, line "
+            "1: value 4 \"" +
+                std::string(40, 'x') +
+                "...\" (100000 characters) is not an integer\n");
+  EXPECT_EQ(get("a"), rec(20, 1, 0, 0));
+}
+
 TEST_F(AppendProgram, LineTooLongToHoldIsRefused) {
   put("a", rec(20, 1, 0, 0));
   put("b", rec(20, 1, 0, 5) + std::string(2 << 20, '7') + "\n");

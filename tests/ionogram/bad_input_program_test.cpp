@@ -508,6 +508,30 @@ TEST(IonoscanBadInput, NamesOfAnyLengthAreTakenWhole) {
   EXPECT_EQ(f.d.maxima(a.logo + "_maxima_1.dat").size(), 1u);
 }
 
+TEST(IonoscanBadInput, FileCutInsideALaterHeaderIsSaidOnStandardError) {
+  Fixture f;
+  std::vector<uint8_t> bytes = encode_rsf(layer_sounding(4, 100, 10, 45, 200));
+  const std::vector<uint8_t> head(bytes.begin(), bytes.begin() + 30);
+  bytes.insert(bytes.end(), head.begin(), head.end());
+  f.d.write_bytes("cut.rsf", bytes);
+  const ScanResult r = f.run(ScanAnswers{}, {"a.rsf", "cut.rsf"});
+  EXPECT_EQ(r.status, 0) << r.out;
+  EXPECT_EQ(r.err,
+            "ionoscan: cut.rsf: the file ends inside the header of block 2 "
+            "(30 of 60 bytes): the rest of the file is not read\n");
+  EXPECT_EQ(f.d.maxima("run_maxima_1.dat").size(), 4u);
+}
+
+TEST(IonoscanBadInput, ByteOrderMarkThatStartsTheAnswersIsSkipped) {
+  Fixture f;
+  f.d.answers(ScanAnswers{}, {"a.rsf"});
+  f.d.write("input", "\xEF\xBB\xBF" + input_text(ScanAnswers{}));
+  const ScanResult r = f.d.run();
+  EXPECT_EQ(r.status, 0) << r.out;
+  EXPECT_TRUE(has(r.out, " logo is run\n")) << r.out;
+  EXPECT_EQ(f.d.maxima_files(), std::vector<std::string>{"run_maxima_1.dat"});
+}
+
 TEST(IonoscanBadInput, LineTooLongToHoldIsAnInputError) {
   Fixture f;
   f.d.answers(ScanAnswers{}, {"a.rsf"});
