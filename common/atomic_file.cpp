@@ -115,6 +115,10 @@ bool copy_in_place(AtomicFile& f) {
 }  // namespace
 
 bool check_target(const std::string& path, std::string& error) {
+  if (!nul_reason(path).empty()) {
+    error = "cannot write a file whose name holds a NUL character";
+    return false;
+  }
   std::string file;
   if (!end_of_links(path, file)) {
     error = "cannot write " + path + ": " + std::strerror(errno);

@@ -18,7 +18,14 @@ std::string not_regular_reason(mode_t mode) {
   return "not a regular file";
 }
 
+std::string nul_reason(const std::string& path) {
+  if (path.find('\0') == std::string::npos) return "";
+  return "the name holds a NUL character";
+}
+
 bool is_regular(const std::string& path, std::string& why) {
+  why = nul_reason(path);
+  if (!why.empty()) return false;
   struct stat st;
   if (::stat(path.c_str(), &st) != 0) {
     why = std::strerror(errno);
@@ -32,6 +39,8 @@ bool is_regular(const std::string& path, std::string& why) {
 }
 
 int open_regular(const std::string& path, bool create, std::string& why) {
+  why = nul_reason(path);
+  if (!why.empty()) return -1;
   struct stat st;
   if (::stat(path.c_str(), &st) == 0) {
     if (!S_ISREG(st.st_mode)) {

@@ -14,6 +14,10 @@ namespace textio {
 // (a socket)".
 std::string not_regular_reason(mode_t mode);
 
+// A name that holds a NUL character names no file: the system would take
+// only the part before it (another file). The reason to give, or "".
+std::string nul_reason(const std::string& path);
+
 // Whether `path` names a regular file (links followed). False with the
 // reason in `why` (the system's reason when it cannot be looked at).
 bool is_regular(const std::string& path, std::string& why);

@@ -81,7 +81,8 @@ Status read_run(Global& g,
   std::string message;
   if (!check_nparams(d.modeltype, g.nparams, message) ||
       !check_ranges(g, message) || !check_parameters(d.modeltype, g, message) ||
-      !check_samplingtype(c.samplingtype, message)) {
+      !check_samplingtype(c.samplingtype, message) ||
+      !check_run_config(c, message)) {
     return Status::stop(message);
   }
   return s;

@@ -183,6 +183,25 @@ bool check_parameters(int32_t modeltype,
   return true;
 }
 
+bool check_run_config(const RunConfig& c, std::string& message) {
+  if (!std::isfinite(c.chi2max)) {
+    message = "ERROR: chi2max " + textio::ff_real64(c.chi2max) +
+              ": the chi-square histogram needs a finite upper end";
+    return false;
+  }
+  if (c.tempering && !(std::isfinite(c.tempratio) && c.tempratio > 0)) {
+    message = "ERROR: tempratio " + textio::ff_real64(c.tempratio) +
+              ": the temperatures of a ladder need a positive finite ratio";
+    return false;
+  }
+  if (c.tempering && c.nexchange < 1) {
+    message = "ERROR: nexchange " + std::to_string(c.nexchange) +
+              ": exchanges need at least 1 move between two attempts";
+    return false;
+  }
+  return true;
+}
+
 bool layout_ladders(int32_t mpisize, RunConfig& c) {
   if (c.nclones <= 0) return false;
   const int32_t nt = mpisize / c.nclones;

@@ -54,6 +54,12 @@ bool is_period(int32_t modeltype, int32_t j);
 // one-line message naming the first parameter that fails.
 bool check_parameters(int32_t modeltype, const Global& g, std::string& message);
 
+// Checks the run configuration at start-up: a finite chi2max (the upper end
+// of the chi-square histogram), and with tempering a positive finite
+// tempratio (the ladder's temperatures) and an nexchange of at least 1
+// (moves between exchange attempts). False with a one-line message.
+bool check_run_config(const RunConfig& c, std::string& message);
+
 // The ladder layout for `mpisize` processes in c.nclones ladders: sets
 // ntemperatures, clears clones with a single ladder and tempering with
 // ladders of one level. False when nclones is not positive or does not

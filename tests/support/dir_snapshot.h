@@ -14,16 +14,19 @@ namespace testsupport {
 // Relative path -> "dir", "link to TARGET", "other", or "file " + bytes.
 using DirSnapshot = std::map<std::string, std::string>;
 
-inline DirSnapshot snapshot(const std::string& dir) {
+// Adds the entries below `dir` to `s`, named relative to `top`.
+inline void add_entries(const std::filesystem::path& top,
+                        const std::filesystem::path& dir,
+                        DirSnapshot& s) {
   namespace fs = std::filesystem;
-  DirSnapshot s;
-  for (const fs::directory_entry& e : fs::recursive_directory_iterator(dir)) {
-    const std::string name = fs::relative(e.path(), dir).string();
-    const fs::file_status st = e.symlink_status();
+  for (const fs::directory_entry& e : fs::directory_iterator(dir)) {
+    const std::string name = e.path().lexically_relative(top).string();
+    const fs::file_status st = fs::symlink_status(e.path());
     if (fs::is_symlink(st)) {
       s[name] = "link to " + fs::read_symlink(e.path()).string();
     } else if (fs::is_directory(st)) {
       s[name] = "dir";
+      add_entries(top, e.path(), s);
     } else if (fs::is_regular_file(st)) {
       std::ifstream in(e.path(), std::ios::binary);
       std::stringstream bytes;
@@ -33,6 +36,11 @@ inline DirSnapshot snapshot(const std::string& dir) {
       s[name] = "other";
     }
   }
+}
+
+inline DirSnapshot snapshot(const std::string& dir) {
+  DirSnapshot s;
+  add_entries(dir, dir, s);
   return s;
 }
 

@@ -1,7 +1,7 @@
-// Folders where writing fails, for the tests of outputs that cannot be
-// written: a small file system that fills up, and a folder that cannot be
-// written even by root. Both need the rights of root to set up; where the
-// system refuses, `ready` is false and `why` says why (the test skips).
+// Places where writing fails, for the tests of outputs that cannot be
+// written: a small file system that fills up, and a file or folder that
+// cannot be written even by root. Both need the rights of root to set up; where
+// the system refuses, `ready` is false and `why` says why (the test skips).
 #pragma once
 
 #include <fcntl.h>
@@ -38,16 +38,26 @@ struct SmallDisk {
   SmallDisk& operator=(const SmallDisk&) = delete;
 };
 
-// The folder `path` made read-only until the end: root ignores permission
-// bits, so the folder is made immutable, or else mounted read-only on
+// Writes zeros into the new file `path` until its file system is full.
+inline void fill_up(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+  if (fd < 0) return;
+  const std::string zeros(4096, '\0');
+  while (::write(fd, zeros.data(), zeros.size()) > 0) {
+  }
+  ::close(fd);
+}
+
+// The file or folder `path` made read-only until the end: root ignores
+// permission bits, so it is made immutable, or else mounted read-only on
 // itself.
-struct ReadOnlyDir {
+struct ReadOnly {
   std::string path;
   bool ready = false;
   bool immutable = false;
   std::string why;
 
-  explicit ReadOnlyDir(const std::string& p) : path(p) {
+  explicit ReadOnly(const std::string& p) : path(p) {
     immutable = set_immutable(true);
     if (immutable) {
       ready = true;
@@ -71,19 +81,19 @@ struct ReadOnlyDir {
       ::umount2(path.c_str(), MNT_DETACH);
     }
   }
-  ~ReadOnlyDir() {
+  ~ReadOnly() {
     if (immutable) {
       set_immutable(false);
     } else if (ready) {
       ::umount2(path.c_str(), MNT_DETACH);
     }
   }
-  ReadOnlyDir(const ReadOnlyDir&) = delete;
-  ReadOnlyDir& operator=(const ReadOnlyDir&) = delete;
+  ReadOnly(const ReadOnly&) = delete;
+  ReadOnly& operator=(const ReadOnly&) = delete;
 
  private:
   bool set_immutable(bool on) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return false;
     int flags = 0;
     bool ok = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
