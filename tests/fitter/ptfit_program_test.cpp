@@ -2,7 +2,6 @@
 // listings, a run made deterministic by degenerate parameter ranges, the
 // result files, the ladders, and every early end.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -347,36 +346,6 @@ TEST_P(WriteFailure, FolderNamedLikeAResultFile) {
   EXPECT_EQ(split_lines(dir.read("chi2.bin")).size(), 10000u);
 }
 
-TEST_P(WriteFailure, FileSizeLimitIsAFailedWriteNotASignal) {
-  // The limit is set in every process of the job, not in the launcher
-  // (which needs room for its own files).
-  TempDir dir;
-  dir.write("data.txt", four_points());
-  dir.write("params.txt", "c 10 10\n");
-  const std::string limited =  // 16 kB: the listing fits, a histogram not
-      "sh -c " +
-      testsupport::shell_quoted("ulimit -f 32; exec " +
-                                testsupport::shell_quoted(IONO_PTFIT_BIN));
-  const std::string command =
-      std::string(IONO_MPIEXEC) + " " IONO_MPIEXEC_NUMPROC_FLAG " " +
-      std::to_string(GetParam()) + " " IONO_MPIEXEC_PREFLAGS " " + limited;
-  testsupport::RunOptions opt;
-  opt.limit_seconds = 60;
-  const testsupport::RunResult r = testsupport::run_program(
-      dir.path, command, answers(config("F 1 2", "F 1")), opt);
-  EXPECT_EQ(r.status, 1) << r.out << r.err;
-  EXPECT_NE(r.out.find(" error writing file c.bin: cannot write c.bin: File "
-                       "too large\n"),
-            std::string::npos)
-      << r.out;
-  EXPECT_NE(r.out.find(" error: 2 writes of result files failed (see above)\n"),
-            std::string::npos)
-      << r.out;
-  EXPECT_FALSE(dir.exists("c.bin") || dir.exists("chi2.bin"));
-  EXPECT_EQ(std::system(("ls '" + dir.path + "' | grep -q tmp").c_str()) == 0,
-            false);
-}
-
 INSTANTIATE_TEST_SUITE_P(Processes, WriteFailure, ::testing::Values(1, 4));
 
 TEST_P(EarlyEnd, BoundsAndNamesThatCannotBeUsedAreRefused) {
@@ -435,23 +404,6 @@ TEST_P(EarlyEnd, DataFileThatCannotBeOpened) {
   TempDir dir;
   const Outcome o = run_ptfit(dir, GetParam(), answers(config("F 1 2", "F 1")));
   expect_early_end(o, 1, " error opening file ./data.txt");
-}
-
-TEST_P(EarlyEnd, DataOrParameterFileThatIsAPipe) {
-  // Pipes without a writer: opening one to read would wait for ever.
-  TempDir dir;
-  ASSERT_EQ(mkfifo(dir.at("data.txt").c_str(), 0644), 0);
-  Outcome o = run_ptfit(dir, GetParam(), answers(config("F 1 2", "F 1")), 60);
-  expect_early_end(o, 1, " error opening file ./data.txt");
-  EXPECT_NE(
-      o.err.find("ptfit: cannot open ./data.txt: not a regular file (a pipe)"),
-      std::string::npos)
-      << o.err;
-  std::filesystem::remove(dir.at("data.txt"));
-  dir.write("data.txt", four_points());
-  ASSERT_EQ(mkfifo(dir.at("params.txt").c_str(), 0644), 0);
-  o = run_ptfit(dir, GetParam(), answers(config("F 1 2", "F 1")), 60);
-  expect_early_end(o, 1, " error reading from paramsfile params.txt");
 }
 
 TEST_P(EarlyEnd, NoRecordInTheWindow) {
