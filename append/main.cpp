@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "atomic_file.h"
 #include "catch_all.h"
 #include "command_line.h"
 #include "freeform_in.h"
@@ -29,13 +30,13 @@ void say(std::string_view text) {
 // failure.
 constexpr int kInputError = 2;
 
-// One file name from standard input (a free-form read of 100 characters),
-// without its trailing blanks. False, after the diagnostic on standard
-// error, when it cannot be read.
+// One file name from standard input (a free-form read of a character
+// value of any length), without its trailing blanks. False, after the
+// diagnostic on standard error, when it cannot be read.
 bool read_name(textio::LineSource& in, std::string& name) {
   std::string answer;
   const textio::ReadResult r =
-      textio::read_list(in, {textio::item(answer, 100)});
+      textio::read_list(in, {textio::item_whole(answer)});
   if (r.status != textio::ReadStatus::kOk) {
     std::cerr << textio::input_error_line(r) << std::endl;
     return false;
@@ -50,6 +51,14 @@ int run() {
   std::string first, second;
   if (!read_name(in, first)) return kInputError;
   say("read " + first);
+  // The first file is rewritten in the end: one that may not be (a device,
+  // a pipe, a folder, a file the user may not write) is refused before
+  // anything is read or written.
+  std::string refusal;
+  if (!textio::check_target(first, refusal)) {
+    say(refusal);
+    return 1;
+  }
   std::vector<textio::SeriesRecord> data;
   append::LoadResult loaded = append::load_data(first, true, data);
   if (loaded.status != append::LoadStatus::kOk) {
@@ -64,6 +73,7 @@ int run() {
   loaded = append::load_data(second, false, more);
   if (loaded.status == append::LoadStatus::kCannotOpen) {
     say("error opening file " + second);
+    std::cerr << "append: " << loaded.message << std::endl;
     return 1;
   }
   if (loaded.status != append::LoadStatus::kOk) {

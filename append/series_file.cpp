@@ -1,16 +1,16 @@
-// Reading series files whole with plain system calls, and rewriting them
-// through a temporary file (atomic_file.h).
+// Reading series files a block at a time with plain system calls, and
+// rewriting them through a temporary file (atomic_file.h).
 #include "series_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
 #include "atomic_file.h"
+#include "regular_file.h"
 
 namespace append {
 
@@ -18,82 +18,104 @@ using textio::SeriesRecord;
 
 namespace {
 
-// Reads the open file `fd` to its end into `text`. False with `error` (the
-// system's reason) on failure.
-bool read_all(int fd, std::string& text, std::string& error) {
-  struct stat st;
-  if (fstat(fd, &st) == 0 && st.st_size > 0) {
-    text.reserve(static_cast<size_t>(st.st_size) + 1);
+// The message of a line that is no record: file, line and why.
+LoadResult bad_line(std::string_view name,
+                    long lineno,
+                    const std::string& why) {
+  return {LoadStatus::kBadLine,
+          "error reading file " + std::string(name) + ", line " +
+              std::to_string(lineno) + ": " + why};
+}
+
+// Takes `text` as line `lineno` of file `name` into `data`: one record, or
+// the message that refuses it. A UTF-8 byte-order mark that starts the
+// first line is dropped.
+LoadResult take_line(std::string_view text,
+                     std::string_view name,
+                     long lineno,
+                     std::vector<SeriesRecord>& data) {
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  if (lineno == 1 && text.starts_with(kByteOrderMark)) {
+    text.remove_prefix(kByteOrderMark.size());
   }
+  SeriesRecord r;
+  std::string why;
+  if (!textio::parse_series_line(text, r, why)) {
+    return bad_line(name, lineno, why);
+  }
+  data.push_back(r);
+  return {};
+}
+
+// Reads the open file `fd` (named `name`) in blocks, one record a line,
+// into `data`. A line longer than textio::kMaxLineLength is refused before
+// more of it is held.
+LoadResult read_records(int fd,
+                        std::string_view name,
+                        std::vector<SeriesRecord>& data) {
   constexpr size_t kChunk = 1 << 20;
+  std::vector<char> chunk(kChunk);
+  std::string pending;  // the start of a line whose end is not read yet
+  long lineno = 0;
   for (;;) {
-    size_t used = text.size();
-    text.resize(used + kChunk);
-    ssize_t got = ::read(fd, text.data() + used, kChunk);
+    const ssize_t got = ::read(fd, chunk.data(), kChunk);
     if (got < 0) {
-      text.resize(used);
       if (errno == EINTR) continue;
-      error = std::strerror(errno);
-      return false;
+      return {LoadStatus::kCannotRead,
+              "error reading file " + std::string(name) + ": " +
+                  std::strerror(errno)};
     }
-    text.resize(used + static_cast<size_t>(got));
-    if (got == 0) return true;
+    if (got == 0) break;
+    std::string_view block(chunk.data(), static_cast<size_t>(got));
+    while (!block.empty()) {
+      const size_t nl = block.find('\n');
+      const std::string_view part = block.substr(0, nl);
+      if (pending.size() + part.size() > textio::kMaxLineLength) {
+        return bad_line(name,
+                        lineno + 1,
+                        "longer than " +
+                            std::to_string(textio::kMaxLineLength) +
+                            " characters");
+      }
+      if (nl == std::string_view::npos) {
+        pending.append(part);
+        break;
+      }
+      LoadResult r;
+      if (pending.empty()) {
+        r = take_line(part, name, ++lineno, data);
+      } else {
+        pending.append(part);
+        r = take_line(pending, name, ++lineno, data);
+        pending.clear();
+      }
+      if (r.status != LoadStatus::kOk) return r;
+      block.remove_prefix(nl + 1);
+    }
   }
+  // A last line without a newline counts.
+  if (!pending.empty()) return take_line(pending, name, ++lineno, data);
+  return {};
 }
 
 }  // namespace
-
-LoadResult parse_series_text(std::string_view text,
-                             std::string_view name,
-                             std::vector<SeriesRecord>& data) {
-  data.clear();
-  data.reserve(static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) +
-               1);
-  std::string why;
-  long lineno = 0;
-  size_t pos = 0;
-  while (pos < text.size()) {
-    size_t end = text.find('\n', pos);
-    if (end == std::string_view::npos) end = text.size();
-    ++lineno;
-    SeriesRecord r;
-    if (!textio::parse_series_line(text.substr(pos, end - pos), r, why)) {
-      return {LoadStatus::kBadLine,
-              "error reading file " + std::string(name) + ", line " +
-                  std::to_string(lineno) + ": " + why};
-    }
-    data.push_back(r);
-    pos = end + 1;
-  }
-  return {};
-}
 
 LoadResult load_data(const std::string& path,
                      bool create,
                      std::vector<SeriesRecord>& data) {
   data.clear();
-  int flags = O_RDONLY | O_CLOEXEC | (create ? O_CREAT : 0);
-  int fd = ::open(path.c_str(), flags, 0666);
+  std::string why;
+  const int fd = textio::open_regular(path, create, why);
   if (fd < 0) {
     return {LoadStatus::kCannotOpen,
             std::string(create ? "cannot open or create file "
                                : "cannot open file ") +
-                path + ": " + std::strerror(errno)};
+                path + ": " + why};
   }
-  struct stat st;
-  if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-    ::close(fd);
-    return {LoadStatus::kCannotOpen,
-            "cannot open file " + path + ": " + std::strerror(EISDIR)};
-  }
-  std::string text, error;
-  bool ok = read_all(fd, text, error);
+  LoadResult r = read_records(fd, path, data);
   ::close(fd);
-  if (!ok) {
-    return {LoadStatus::kCannotRead,
-            "error reading file " + path + ": " + error};
-  }
-  return parse_series_text(text, path, data);
+  if (r.status != LoadStatus::kOk) data.clear();
+  return r;
 }
 
 bool write_series(const std::string& path,

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "series.h"
@@ -13,7 +12,8 @@ namespace append {
 
 enum class LoadStatus {
   kOk,
-  kCannotOpen,  // missing (when not created), a directory, no permission
+  kCannotOpen,  // missing (when not created), not a regular file, no
+                // permission
   kCannotRead,  // an error of the system while reading
   kBadLine,     // a line that is not one record of 8 values
 };
@@ -23,15 +23,11 @@ struct LoadResult {
   std::string message;  // for the user: file, line and what is wrong
 };
 
-// Splits `text` (the contents of file `name`) into lines and parses each as
-// one series record into `data` (replacing its contents). A last line
-// without a newline counts; an empty text is an empty series.
-LoadResult parse_series_text(std::string_view text,
-                             std::string_view name,
-                             std::vector<textio::SeriesRecord>& data);
-
-// Reads the series file `path` into `data`. With `create`, a missing file
-// is created empty (and the series is empty).
+// Reads the series file `path` into `data`, one record a line (a last line
+// without a newline counts; an empty file is an empty series). Only a
+// regular file is read (regular_file.h), and a line longer than
+// textio::kMaxLineLength is refused before more of it is held. With
+// `create`, a missing file is created empty (and the series is empty).
 LoadResult load_data(const std::string& path,
                      bool create,
                      std::vector<textio::SeriesRecord>& data);

@@ -13,6 +13,8 @@
 #include <cstring>
 #include <vector>
 
+#include "regular_file.h"
+
 namespace textio {
 namespace {
 
@@ -112,9 +114,38 @@ bool copy_in_place(AtomicFile& f) {
 
 }  // namespace
 
+bool check_target(const std::string& path, std::string& error) {
+  if (!nul_reason(path).empty()) {
+    error = "cannot write a file whose name holds a NUL character";
+    return false;
+  }
+  std::string file;
+  if (!end_of_links(path, file)) {
+    error = "cannot write " + path + ": " + std::strerror(errno);
+    return false;
+  }
+  // A name that leads nowhere yet is checked when the temporary file is
+  // made beside it.
+  struct stat st;
+  if (::stat(file.c_str(), &st) != 0) return true;
+  if (!S_ISREG(st.st_mode)) {
+    error = "cannot write " + path + ": " + not_regular_reason(st.st_mode);
+    return false;
+  }
+  if (::faccessat(AT_FDCWD, file.c_str(), W_OK, AT_EACCESS) != 0) {
+    error = "cannot write " + path + ": " + std::strerror(errno);
+    return false;
+  }
+  return true;
+}
+
 bool atomic_open(AtomicFile& f, const std::string& path) {
   f = AtomicFile{};
   f.path = path;
+  if (!check_target(path, f.error)) {
+    f.failed = true;
+    return false;
+  }
   if (!end_of_links(path, f.file)) {
     fail(f, "cannot write " + path);
     return false;
@@ -154,11 +185,21 @@ void atomic_write(AtomicFile& f, std::string_view text) {
   if (f.buffer.size() >= kFlushAt) flush_buffer(f);
 }
 
-bool atomic_commit(AtomicFile& f) {
+bool atomic_flush(AtomicFile& f) {
   if (f.fd < 0) return false;
   flush_buffer(f);
   if (!f.failed && ::fsync(f.fd) != 0) fail(f, "cannot write " + f.path);
-  if (!f.failed && f.in_place) copy_in_place(f);
+  if (f.failed) {
+    atomic_abort(f);
+    return false;
+  }
+  f.flushed = true;
+  return true;
+}
+
+bool atomic_place(AtomicFile& f) {
+  if (f.fd < 0 || !f.flushed) return false;
+  if (f.in_place) copy_in_place(f);
   if (::close(f.fd) != 0) fail(f, "cannot write " + f.path);
   f.fd = -1;
   if (!f.failed && !f.in_place &&
@@ -175,6 +216,8 @@ bool atomic_commit(AtomicFile& f) {
   f.tmp.clear();
   return !f.failed;
 }
+
+bool atomic_commit(AtomicFile& f) { return atomic_flush(f) && atomic_place(f); }
 
 void atomic_abort(AtomicFile& f) {
   if (f.fd >= 0) ::close(f.fd);

@@ -12,7 +12,9 @@
 //     be partly rewritten, but the temporary file is kept: the new content
 //     is never lost.
 // An existing file keeps its permission bits (and its owner and group,
-// where the process may set them).
+// where the process may set them). A file that exists must be a regular
+// file that the process may write: a directory, a device, a pipe or a file
+// without write permission is never replaced.
 #pragma once
 
 #include <string>
@@ -25,6 +27,7 @@ struct AtomicFile {
   std::string file;  // the file written: path, or the end of its links
   std::string tmp;   // the temporary file, empty when none is open
   int fd = -1;
+  bool flushed = false;   // the whole text is on disk in `tmp`
   bool in_place = false;  // copied over `file` at the commit (hard links)
   std::string buffer;     // text not yet written to fd
   bool failed = false;
@@ -33,15 +36,28 @@ struct AtomicFile {
                       // that holds the whole new content; else empty
 };
 
-// Opens a temporary file beside the file that `path` names. False (with
-// f.error) on failure.
+// Whether `path` may be written: once its links are followed it names no
+// file yet, or a regular file that the process may write. False with a
+// message naming `path` and the reason.
+bool check_target(const std::string& path, std::string& error);
+
+// Opens a temporary file beside the file that `path` names, after
+// check_target. False (with f.error) on failure.
 bool atomic_open(AtomicFile& f, const std::string& path);
 // Appends text (buffered).
 void atomic_write(AtomicFile& f, std::string_view text);
-// Writes out, syncs and puts the text in place. On any failure returns
-// false; the file is left as it was and the temporary file removed, except
-// when an in-place copy failed midway (then f.kept names the temporary file
-// and f.error says so).
+// Writes out and syncs the whole text to the temporary file; the target is
+// not touched yet. On failure returns false, the temporary file removed.
+// Several files that must appear together are all flushed before the
+// first is placed.
+bool atomic_flush(AtomicFile& f);
+// Puts the flushed text in place. On failure returns false; the file is
+// left as it was and the temporary file removed, except when an in-place
+// copy failed midway (then f.kept names the temporary file and f.error
+// says so).
+// REQUIRES: atomic_flush(f) succeeded.
+bool atomic_place(AtomicFile& f);
+// atomic_flush, then atomic_place.
 bool atomic_commit(AtomicFile& f);
 // Drops the temporary file; the target is left as it was.
 void atomic_abort(AtomicFile& f);

@@ -1,15 +1,19 @@
 #include "freeform_in.h"
 
-#include <sys/stat.h>
-
+#include <cerrno>
 #include <charconv>
 #include <cstdlib>
+#include <cstring>
 #include <iostream>
 
 #include "freeform_detail.h"
+#include "regular_file.h"
 
 namespace textio {
 namespace {
+
+// The UTF-8 byte-order mark that some editors put at the start of a file.
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 const char* kind_name(ItemKind k) {
   switch (k) {
@@ -260,6 +264,10 @@ bool assign(const Item& it, const Token& t) {
   switch (it.kind) {
     case ItemKind::kChar: {
       auto& s = *static_cast<std::string*>(it.target);
+      if (it.length == kWholeValue) {
+        s = t.text;
+        return true;
+      }
       s = t.text.substr(0, size_t(it.length));
       s.resize(size_t(it.length), ' ');
       return true;
@@ -292,10 +300,13 @@ LineSource stdin_source() {
 }
 
 bool open_source(LineSource& src, const std::string& path) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return false;
+  src.error.clear();
+  if (!is_regular(path, src.error)) return false;
   auto f = std::make_unique<std::ifstream>(path, std::ios::binary);
-  if (!f->is_open()) return false;
+  if (!f->is_open()) {
+    src.error = std::strerror(errno);
+    return false;
+  }
   src.file = std::move(f);
   src.in = src.file.get();
   src.name = path;
@@ -307,17 +318,40 @@ void rewind(LineSource& src) {
   src.in->clear();
   src.in->seekg(0);
   src.lineno = 0;
+  src.error.clear();
 }
 
 bool next_line(LineSource& src, std::string& line) {
-  if (!src.in || !std::getline(*src.in, line)) return false;
+  line.clear();
+  if (!src.in || !src.error.empty()) return false;
+  std::streambuf* buf = src.in->rdbuf();
+  bool any = false;  // a byte taken: the line exists even if empty
+  for (;;) {
+    const int c = buf->sbumpc();
+    if (c == std::char_traits<char>::eof()) break;
+    any = true;
+    if (c == '\n') break;
+    if (line.size() == kMaxLineLength) {
+      src.error = src.name + ", line " + std::to_string(src.lineno + 1) +
+                  ": longer than " + std::to_string(kMaxLineLength) +
+                  " characters";
+      line.clear();
+      return false;
+    }
+    line.push_back(static_cast<char>(c));
+  }
+  if (!any) return false;
   ++src.lineno;
+  if (src.lineno == 1 && line.starts_with(kByteOrderMark)) {
+    line.erase(0, kByteOrderMark.size());
+  }
   return true;
 }
 
 ReadResult read_list(LineSource& src, std::span<const Item> items) {
   Cursor c{src, {}, 0};
   if (!next_line(src, c.line)) {
+    if (!src.error.empty()) return {ReadStatus::kError, src.error};
     ReadResult r{ReadStatus::kEof, where(src) + ": input ends here"};
     if (!items.empty()) {
       r.message = src.name + ", after line " + std::to_string(src.lineno) +
@@ -332,6 +366,7 @@ ReadResult read_list(LineSource& src, std::span<const Item> items) {
     if (left == 0) {
       std::string err;
       Scan s = scan_value(c, t, err);
+      if (!src.error.empty()) return {ReadStatus::kError, src.error};
       if (s == Scan::kSlash) return {};
       if (s == Scan::kEof) {
         return {ReadStatus::kEof,
@@ -342,7 +377,7 @@ ReadResult read_list(LineSource& src, std::span<const Item> items) {
       }
       if (s == Scan::kError) {
         return {ReadStatus::kError,
-                where(src) + ": cannot read \"" + err + "\" as " +
+                where(src) + ": cannot read " + quoted_excerpt(err) + " as " +
                     kind_name(items[k].kind) + " (item " +
                     std::to_string(k + 1) + ")"};
       }
@@ -353,7 +388,7 @@ ReadResult read_list(LineSource& src, std::span<const Item> items) {
     if (!assign(items[k], t)) {
       std::string shown = t.quoted ? "'" + t.text + "'" : t.text;
       return {ReadStatus::kError,
-              where(src) + ": cannot read \"" + shown + "\" as " +
+              where(src) + ": cannot read " + quoted_excerpt(shown) + " as " +
                   kind_name(items[k].kind) + " (item " + std::to_string(k + 1) +
                   ")"};
     }
@@ -364,11 +399,16 @@ ReadResult read_list(LineSource& src, std::span<const Item> items) {
 ReadResult read_line(LineSource& src, std::string& out, int length) {
   std::string line;
   if (!next_line(src, line)) {
+    if (!src.error.empty()) return {ReadStatus::kError, src.error};
     return {ReadStatus::kEof,
             src.name + ", after line " + std::to_string(src.lineno) +
                 ": input ends before a line could be read"};
   }
   if (!line.empty() && line.back() == '\r') line.pop_back();
+  if (length == kWholeValue) {
+    out = std::move(line);
+    return {};
+  }
   out = line.substr(0, size_t(length));
   out.resize(size_t(length), ' ');
   return {};
@@ -376,6 +416,13 @@ ReadResult read_line(LineSource& src, std::string& out, int length) {
 
 std::string input_error_line(const ReadResult& r) {
   return "input error: " + r.message;
+}
+
+std::string quoted_excerpt(std::string_view text) {
+  constexpr size_t kShown = 40;
+  if (text.size() <= kShown) return "\"" + std::string(text) + "\"";
+  return "\"" + std::string(text.substr(0, kShown)) + "...\" (" +
+         std::to_string(text.size()) + " characters)";
 }
 
 std::string_view trimmed(std::string_view s) {

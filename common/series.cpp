@@ -85,21 +85,21 @@ bool parse_series_line(std::string_view line,
   int32_t* ints[4] = {&t.year, &t.day, &t.hour, &t.minute};
   for (int k = 0; k < 4; ++k) {
     if (!parse_int32(v[k], *ints[k])) {
-      why = "value " + std::to_string(k + 1) + " \"" + std::string(v[k]) +
-            "\" is not an integer";
+      why = "value " + std::to_string(k + 1) + " " + quoted_excerpt(v[k]) +
+            " is not an integer";
       return false;
     }
   }
   double* reals[3] = {&t.hours, &t.value, &t.sigma};
   for (int k = 0; k < 3; ++k) {
     if (!parse_real64(v[4 + k], *reals[k])) {
-      why = "value " + std::to_string(k + 5) + " \"" + std::string(v[4 + k]) +
-            "\" is not a real number";
+      why = "value " + std::to_string(k + 5) + " " + quoted_excerpt(v[4 + k]) +
+            " is not a real number";
       return false;
     }
   }
   if (!parse_real32(v[7], t.timestep)) {
-    why = "value 8 \"" + std::string(v[7]) + "\" is not a real number";
+    why = "value 8 " + quoted_excerpt(v[7]) + " is not a real number";
     return false;
   }
   r = t;
@@ -125,6 +125,7 @@ long count_record_lines(LineSource& src) {
     ++n;
     if (line.find_first_not_of(" \t\r") != std::string::npos) last = n;
   }
+  if (!src.error.empty()) return last;  // kept for the caller
   rewind(src);
   return last;
 }

@@ -48,7 +48,8 @@ bool parse_series_line(std::string_view line,
 ReadResult read_series(LineSource& src, SeriesRecord& r);
 
 // Counts the lines of a file source up to its last line that is not blank
-// (blank lines after the last record hold no record), then rewinds it.
+// (blank lines after the last record hold no record), then rewinds it. A
+// line too long to be held ends the count: src.error says so.
 long count_record_lines(LineSource& src);
 
 }  // namespace textio

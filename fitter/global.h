@@ -46,7 +46,7 @@ struct Global {
   int32_t nparams = 0;
   int32_t nparams2 = 0;
   std::vector<Fitparam> fitparams;  // fitparams[j-1] is parameter j
-  std::string paramsfile;           // 200 characters
+  std::string paramsfile;           // as answered, any length
   int32_t nblocks = 0;
   int32_t nmoves = 0;
   int32_t nskip = 0;
@@ -59,6 +59,8 @@ struct Global {
   double sigmachi2 = 0;
   std::vector<double> chi2bin = std::vector<double>(2 * kNbins, 0.0);
   Rng rng;  // the process's own uniform stream, drawn by random()
+  int32_t write_failures = 0;  // result files that could not be written
+                               // (process 0, which writes them)
 };
 
 // The main program's run configuration and ladder layout.
@@ -103,8 +105,8 @@ struct Data {
   double pi = 0;    // stored by every chi2 call, read by the model file writer
   Chi2Cache cache;  // the walk's chi-square between calls (chi2_fast)
 
-  std::string datadir;    // 200 characters, as answered
-  std::string datafiles;  // 200 characters, as answered
+  std::string datadir;    // as answered, any length
+  std::string datafiles;  // as answered, any length
   TimeGrid window;        // start of the window: year1, day1, hour1, minute1
   int32_t year2 = 0;      // end of the window (excluded)
   int32_t day2 = 0;

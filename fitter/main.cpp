@@ -1,6 +1,7 @@
 // ptfit: parallel-tempering fit of periodic models to a window of a series
 // file, run as one MPI job. This file holds the order of the run: start-up,
 // the block loop and the end; the work is done by the procedures it calls.
+#include <csignal>
 #include <exception>
 #include <iostream>
 #include <string>
@@ -30,6 +31,13 @@
 namespace ptfit {
 
 namespace {
+
+// Process 0 prints the lines of the result files that the writer could not
+// write and counts them in g.write_failures (the run ends with status 1).
+void report_failed_writes(Global& g, const std::vector<std::string>& lines) {
+  put_lines(std::cout, lines);
+  g.write_failures += static_cast<int32_t>(lines.size());
+}
 
 // The stop flag that process 0 broadcasts after a phase that ended with
 // `code` (0: the run goes on), and the code it stands for.
@@ -70,6 +78,7 @@ int end_early(const Status& s) {
       put_line(std::cout, textio::free_line(s.message));
     }
   }
+  if (!s.detail.empty()) complain(s.detail);
   barrier();
   return exit_status(s.code);
 }
@@ -83,8 +92,9 @@ Status read_run(Global& g,
   if (!s.ok()) return s;
   std::string message;
   if (!check_nparams(d.modeltype, g.nparams, message) ||
-      !check_ranges(g, message) ||
-      !check_samplingtype(c.samplingtype, message)) {
+      !check_ranges(g, message) || !check_parameters(d.modeltype, g, message) ||
+      !check_samplingtype(c.samplingtype, message) ||
+      !check_run_config(c, message)) {
     return Status::stop(message);
   }
   return s;
@@ -136,7 +146,7 @@ void block_loop(Global& g,
     barrier();
     if (sampling) {
       // The previous block end's files are written by now (or reported).
-      if (root) put_lines(std::cout, finish_writing(writer));
+      if (root) report_failed_writes(g, finish_writing(writer));
       plotbins(g, writer, std::cout);
       special_plotbins(g, d, writer, std::cout);
       if (root) start_writing(writer);
@@ -157,7 +167,7 @@ void block_loop(Global& g,
                exchange_ratio_line(g.mpiid, c.nexaccept, c.nexattempt));
     }
   }
-  if (root) put_lines(std::cout, finish_writing(writer));
+  if (root) report_failed_writes(g, finish_writing(writer));
 }
 
 // The start temperature of this process, 1 without tempering; with
@@ -177,12 +187,13 @@ MPI_Comm join_ladder(Global& g, RunConfig& c) {
 }
 
 // Opens the scatter file of process g.mpiid and writes its header; false
-// (with a message) when it cannot be opened.
-bool open_scatter(const Global& g, textio::AtomicFile& file) {
+// (with a message, counted in g.write_failures) when it cannot be opened.
+bool open_scatter(Global& g, textio::AtomicFile& file) {
   if (!textio::atomic_open(file, scatter_name(g.mpiid))) {
     put_line(std::cout,
              textio::free_line("error opening file " + scatter_name(g.mpiid) +
                                ": " + file.error));
+    ++g.write_failures;
     return false;
   }
   textio::atomic_write(file, scatter_header(g));
@@ -239,11 +250,20 @@ int run(Global& g, RunConfig& c, Data& d) {
     put_line(std::cout,
              textio::free_line("error writing file " + scatter_name(g.mpiid) +
                                ": " + scatter_file.error));
+    ++g.write_failures;
   }
   d.simdata.clear();
   g.fitparams.clear();
   barrier();
-  return 0;
+  // The run went to its end; a result file that could not be written still
+  // fails it, on every process.
+  Status end;
+  if (root && g.write_failures > 0) {
+    end = Status::stop("error: " + std::to_string(g.write_failures) +
+                       " writes of result files failed (see above)");
+    put_line(std::cout, textio::free_line(end.message));
+  }
+  return exit_status(agree_on(g, end).code);
 }
 
 }  // namespace
@@ -252,6 +272,9 @@ int run(Global& g, RunConfig& c, Data& d) {
 
 int main(int argc, char** argv) {
   const textio::CommandLine cl = textio::read_command_line(argc, argv);
+  // Under a file size limit a write must fail (and be reported), not kill
+  // the process.
+  std::signal(SIGXFSZ, SIG_IGN);
   ptfit::line_buffered_output();
   ptfit::Global g;
   ptfit::RunConfig c;

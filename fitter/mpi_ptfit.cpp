@@ -20,14 +20,17 @@ namespace ptfit {
 namespace {
 
 // Process 0 queues a result file, its text made later from the copies
-// that `text` holds; a file that cannot be opened is reported now, and the
-// run goes on.
-void queue_file(ResultWriter& writer,
+// that `text` holds; a file that cannot be opened is reported now, counted
+// in g.write_failures (the run ends with status 1) and the run goes on.
+void queue_file(Global& g,
+                ResultWriter& writer,
                 const std::string& path,
                 std::function<std::string()> text,
                 std::ostream& out) {
   const std::string error = queue_result(writer, path, std::move(text));
-  if (!error.empty()) put_line(out, error);
+  if (error.empty()) return;
+  put_line(out, error);
+  ++g.write_failures;
 }
 
 }  // namespace
@@ -134,6 +137,7 @@ void plotbins(Global& g, ResultWriter& writer, std::ostream& out) {
     sum_to_root(&hist_count(p, 1), buffer.data(), kNbins);
     if (root) {
       queue_file(
+          g,
           writer,
           histogram_name(p),
           [p, buffer] { return histogram_text(p, buffer); },
@@ -143,6 +147,7 @@ void plotbins(Global& g, ResultWriter& writer, std::ostream& out) {
   sum_to_root(g.chi2bin.data() + kNbins, buffer.data(), kNbins);
   if (root) {
     queue_file(
+        g,
         writer,
         "chi2.bin",
         [bins = g.chi2bin, buffer] { return chi2bin_text(bins, buffer); },
@@ -151,7 +156,7 @@ void plotbins(Global& g, ResultWriter& writer, std::ostream& out) {
   barrier();
 }
 
-void special_plotbins(const Global& g,
+void special_plotbins(Global& g,
                       const Data& d,
                       ResultWriter& writer,
                       std::ostream& out) {
@@ -170,6 +175,7 @@ void special_plotbins(const Global& g,
     model.ndata = d.ndata;
     model.simdata = d.simdata;
     queue_file(
+        g,
         writer,
         "reconstructed",
         [model, means = mean_values(sums, counts, current)] {

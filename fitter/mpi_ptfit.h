@@ -42,12 +42,12 @@ int32_t evalexchange(Global& g,
 
 // The histograms of all processes summed; process 0 queues one file per
 // varied parameter and "chi2.bin" on `writer` (a file that cannot be
-// opened is reported on `out` at once).
+// opened is reported on `out` at once and counted in g.write_failures).
 void plotbins(Global& g, ResultWriter& writer, std::ostream& out);
 
 // The mean parameters over all processes; process 0 queues
 // "reconstructed" on `writer`.
-void special_plotbins(const Global& g,
+void special_plotbins(Global& g,
                       const Data& d,
                       ResultWriter& writer,
                       std::ostream& out);

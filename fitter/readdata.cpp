@@ -24,7 +24,11 @@ Next next_record(textio::LineSource& file,
                  textio::SeriesRecord& rec,
                  Status& err) {
   std::string line, why;
-  if (!textio::next_line(file, line)) return Next::kEnd;
+  if (!textio::next_line(file, line)) {
+    if (file.error.empty()) return Next::kEnd;
+    err = Status::input_error(file.error);
+    return Next::kBad;
+  }
   if (textio::parse_series_line(
           line, rec, why, textio::AfterRecord::kAnything)) {
     return Next::kRecord;
@@ -123,14 +127,14 @@ Status data_dialogue(Data& d, textio::LineSource& in, std::ostream& out) {
   if (!s.ok()) return s;
   out << free_line("read", d.modeltype) << '\n';
   out << free_line("enter directory where data is located") << '\n';
-  s = read_answer(in, {item(d.datadir, 200)});
+  s = read_answer(in, {textio::item_whole(d.datadir)});
   if (!s.ok()) return s;
   out << free_line("read " + std::string(textio::trimmed(d.datadir))) << '\n';
   out << free_line("enter filename,year,yearday,startread, stopread") << '\n';
   TimeGrid& w = d.window;
   s = read_answers(
       in,
-      {{item(d.datafiles, 200)},
+      {{textio::item_whole(d.datafiles)},
        {item(w.year1), item(w.day1), item(w.hour1), item(w.minute1)},
        {item(d.year2), item(d.day2), item(d.hour2), item(d.minute2)}});
   if (!s.ok()) return s;
@@ -190,10 +194,12 @@ Status load_window(Global& g, Data& d, std::ostream& out) {
   const std::string file_name = dir + file;
   textio::LineSource src;
   if (!textio::open_source(src, file_name)) {
-    return Status::stop("error opening file " + file_name);
+    return Status::stop("error opening file " + file_name,
+                        "ptfit: cannot open " + file_name + ": " + src.error);
   }
 
   const long nlines = textio::count_record_lines(src);
+  if (!src.error.empty()) return Status::input_error(src.error);
   out << free_line("number of lines:", nlines) << '\n';
   std::vector<char> list(static_cast<size_t>(nlines), 0);
 

@@ -1,7 +1,9 @@
 // Process 0's run dialogue, the parameter file and the starting state.
 #include "startup.h"
 
+#include <cmath>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "freeform_out.h"
@@ -25,8 +27,8 @@ Status run_dialogue(textio::LineSource& in,
   Status s = read_answer(in, {item(g.nparams), item(g.nparams2)});
   if (!s.ok()) return s;
   put_line(out, textio::free_line("enter filename to read parameter details"));
-  g.paramsfile.assign(200, ' ');
-  s = read_answer(in, {item(g.paramsfile, 200)});
+  g.paramsfile.clear();
+  s = read_answer(in, {textio::item_whole(g.paramsfile)});
   if (!s.ok()) return s;
   s = read_paramsfile(g);
   if (!s.ok()) return s;
@@ -55,7 +57,9 @@ Status read_paramsfile(Global& g) {
   const std::string path(textio::trimmed(g.paramsfile));
   textio::LineSource src;
   if (!textio::open_source(src, path)) {
-    return Status::stop("error reading from paramsfile " + path);
+    return Status::stop(
+        "error reading from paramsfile " + path,
+        "ptfit: cannot open the parameter file " + path + ": " + src.error);
   }
   // The records are read before the table (about 160 kB a record) is
   // made, so that a count far beyond the file's records costs nothing.
@@ -97,6 +101,103 @@ bool check_ranges(const Global& g, std::string& message) {
                 " above its upper bound " + textio::ff_real64(p.range[1]);
       return false;
     }
+  }
+  return true;
+}
+
+bool is_period(int32_t modeltype, int32_t j) {
+  switch (modeltype) {
+    case 1:
+      return j >= 3 && (j - 3) % 3 == 0;
+    case 2:
+    case 3:
+      return j == 2;
+    case 4:
+      return j >= 3 && ((j - 2) % 5 == 1 || (j - 2) % 5 == 3);
+    default:
+      return false;
+  }
+}
+
+namespace {
+
+// Why `name` (trailing blanks removed) cannot name a file NAME.bin in the
+// working folder, or "" when it can.
+std::string not_a_file_name(std::string_view name) {
+  if (name.empty()) return "it is empty";
+  if (name == "." || name == "..") return "it is . or ..";
+  if (name.find('/') != std::string_view::npos) return "it holds a slash";
+  if (name.find('\0') != std::string_view::npos) return "it holds a NUL";
+  return "";
+}
+
+}  // namespace
+
+bool check_parameters(int32_t modeltype,
+                      const Global& g,
+                      std::string& message) {
+  using textio::ff_real64;
+  for (size_t i = 0; i < g.fitparams.size(); ++i) {
+    const Fitparam& p = g.fitparams[i];
+    const std::string name(textio::trimmed(p.name));
+    std::string shown = name;  // a NUL is shown as \0
+    for (size_t at; (at = shown.find('\0')) != std::string::npos;) {
+      shown.replace(at, 1, "\\0");
+    }
+    const std::string which =
+        "ERROR: parameter " + std::to_string(i + 1) + " (" + shown + ")";
+    const double lo = p.range[0], hi = p.range[1];
+    const std::string bounds = ff_real64(lo) + " and " + ff_real64(hi);
+    if (!std::isfinite(lo) || !std::isfinite(hi)) {
+      message = which + " has the bounds " + bounds +
+                ": bounds must be finite numbers";
+      return false;
+    }
+    if (!std::isfinite(hi - lo) || !std::isfinite(lo + hi)) {
+      message = which + " has the bounds " + bounds +
+                ": too large to compute with (the width or the centre of "
+                "the range is not a finite number)";
+      return false;
+    }
+    if (is_period(modeltype, static_cast<int32_t>(i + 1)) && lo <= 0 &&
+        0 <= hi) {
+      message = which + " is a period of modeltype " +
+                std::to_string(modeltype) + " and its range from " +
+                ff_real64(lo) + " to " + ff_real64(hi) + " includes 0";
+      return false;
+    }
+    const std::string why = not_a_file_name(name);
+    if (!why.empty()) {
+      message = which + " cannot name its histogram file NAME.bin: " + why;
+      return false;
+    }
+    for (size_t k = 0; k < i; ++k) {
+      if (textio::trimmed(g.fitparams[k].name) == name) {
+        message = "ERROR: parameters " + std::to_string(k + 1) + " and " +
+                  std::to_string(i + 1) + " have the same name " + name +
+                  ": their histograms would overwrite each other";
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
+bool check_run_config(const RunConfig& c, std::string& message) {
+  if (!std::isfinite(c.chi2max)) {
+    message = "ERROR: chi2max " + textio::ff_real64(c.chi2max) +
+              ": the chi-square histogram needs a finite upper end";
+    return false;
+  }
+  if (c.tempering && !(std::isfinite(c.tempratio) && c.tempratio > 0)) {
+    message = "ERROR: tempratio " + textio::ff_real64(c.tempratio) +
+              ": the temperatures of a ladder need a positive finite ratio";
+    return false;
+  }
+  if (c.tempering && c.nexchange < 1) {
+    message = "ERROR: nexchange " + std::to_string(c.nexchange) +
+              ": exchanges need at least 1 move between two attempts";
+    return false;
   }
   return true;
 }

@@ -39,6 +39,27 @@ Status read_paramsfile(Global& g);
 // the first such parameter and its bounds.
 bool check_ranges(const Global& g, std::string& message);
 
+// Whether parameter j (1-based) of `modeltype` is a period, as the models
+// of getdata.h use it: the second of every sinusoid of model 1 (3, 6, 9,
+// ...), p2 of models 2 and 3, the second and fourth of every product of
+// model 4 (3, 5, 8, 10, ...). Other model types have none.
+bool is_period(int32_t modeltype, int32_t j);
+
+// Checks at start-up what the model and the result files need of every
+// parameter: bounds that are finite numbers, with a finite width and
+// centre; a period's range without 0 (the model divides by it); a name
+// that is a plain file name, since NAME.bin is written in the working
+// folder (not empty, not "." or "..", no slash, no NUL); no two parameters
+// of one name (their histograms would overwrite each other). False with a
+// one-line message naming the first parameter that fails.
+bool check_parameters(int32_t modeltype, const Global& g, std::string& message);
+
+// Checks the run configuration at start-up: a finite chi2max (the upper end
+// of the chi-square histogram), and with tempering a positive finite
+// tempratio (the ladder's temperatures) and an nexchange of at least 1
+// (moves between exchange attempts). False with a one-line message.
+bool check_run_config(const RunConfig& c, std::string& message);
+
 // The ladder layout for `mpisize` processes in c.nclones ladders: sets
 // ntemperatures, clears clones with a single ladder and tempering with
 // ladders of one level. False when nclones is not positive or does not

@@ -25,15 +25,18 @@ struct Status {
   // kStop: the line for standard output (without its leading blank);
   // kInputError: the diagnostic for standard error; kOk: empty.
   std::string message;
+  // kStop: a line for standard error that gives the reason (why a file
+  // could not be opened), or empty.
+  std::string detail;
 
   bool ok() const { return code == Code::kOk; }
   friend bool operator==(const Status&, const Status&) = default;
 
-  static Status stop(std::string message) {
-    return {Code::kStop, std::move(message)};
+  static Status stop(std::string message, std::string detail = {}) {
+    return {Code::kStop, std::move(message), std::move(detail)};
   }
   static Status input_error(std::string diagnostic) {
-    return {Code::kInputError, std::move(diagnostic)};
+    return {Code::kInputError, std::move(diagnostic), {}};
   }
 };
 

@@ -31,11 +31,13 @@ Status read_file_list(Extractor& ex,
                       std::ostream& out) {
   Status s;
   say(out, "enter logo");
-  if (!read_answer(input, {item(ex.ans.logo, 100)}, s)) return s;
+  if (!read_answer(input, {textio::item_whole(ex.ans.logo)}, s)) return s;
   say(out, "logo is " + std::string(textio::trimmed(ex.ans.logo)));
 
   say(out, "enter filename containing the list of RSf files");
-  if (!read_answer(input, {item(ex.ans.fnames_list, 100)}, s)) return s;
+  if (!read_answer(input, {textio::item_whole(ex.ans.fnames_list)}, s)) {
+    return s;
+  }
   const std::string list_name(textio::trimmed(ex.ans.fnames_list));
   say(out, "opening " + list_name);
   textio::LineSource list;
@@ -43,12 +45,18 @@ Status read_file_list(Extractor& ex,
   // no list.
   if (!textio::open_source(list, list_name)) {
     say(out, "error opening fnames_list");
-    std::cerr << "ionoscan: cannot open the list file " << list_name << '\n';
+    std::cerr << "ionoscan: cannot open the list file " << list_name << ": "
+              << list.error << '\n';
     return stopped();
   }
   std::string line;
-  while (textio::read_line(list, line, 100).status == textio::ReadStatus::kOk) {
+  textio::ReadResult r;
+  while ((r = textio::read_line(list, line, textio::kWholeValue)).status ==
+         textio::ReadStatus::kOk) {
     ex.names.emplace_back(textio::trimmed(line));
+  }
+  if (r.status == textio::ReadStatus::kError) {
+    return input_error(textio::input_error_line(r));
   }
   const int32_t nfiles = static_cast<int32_t>(ex.names.size());
   say(out, "number of files=", nfiles);

@@ -12,7 +12,8 @@
 namespace ionoscan {
 
 // The logo and the name of the list file, then the list: one RSF file name
-// a line, trailing blanks removed, into ex.names. A stop when the list
+// a line, trailing blanks removed, into ex.names. Names are taken whole,
+// however long. A stop when the list
 // cannot be opened or is empty.
 Status read_file_list(Extractor& ex,
                       textio::LineSource& input,

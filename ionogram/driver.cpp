@@ -3,6 +3,7 @@
 #include "driver.h"
 
 #include <algorithm>
+#include <iostream>
 #include <ostream>
 
 #include "dialogue.h"
@@ -50,6 +51,8 @@ Status run_phases(Extractor& ex, std::ostream& out, std::FILE* progress) {
   textio::LineSource input;
   if (!textio::open_source(input, "input")) {
     say(out, "error opening input");
+    std::cerr << "ionoscan: cannot open the answers file input: " << input.error
+              << '\n';
     return stopped();
   }
   Status s = read_file_list(ex, input, out);

@@ -21,8 +21,8 @@ inline constexpr int32_t kMaxBands = 99;
 
 // The answers of the file "input", in the order they are asked.
 struct Answers {
-  std::string logo;         // prefix of the output file names (100 chars)
-  std::string fnames_list;  // file that lists the RSF files (100 chars)
+  std::string logo;         // prefix of the output file names
+  std::string fnames_list;  // file that lists the RSF files
   float dt = 0;             // minutes per time step
   int32_t nbands = 0;
   std::vector<double> frange;  // band ib: [2 ib] lower, [2 ib + 1] upper MHz
@@ -47,6 +47,7 @@ struct Extractor {
   int32_t daymin = 400, daymax = 0;
   int32_t hourmin = 25, hourmax = -10;
   int32_t minutemin = 100, minutemax = -10;
+  std::size_t earliest = 0, latest = 0;  // files of the two
   int32_t Ly = 0;
   int32_t ntimes = 0;
   std::vector<int32_t> step_of;  // time step of each file, 0 for none

@@ -1,6 +1,7 @@
 // ionoscan: RSF ionograms to "_maxima_" series files. Answers come from the
 // file "input" in the working directory; messages go to standard output,
 // the diagnostic of an input error to standard error.
+#include <csignal>
 #include <iostream>
 
 #include "catch_all.h"
@@ -14,6 +15,9 @@ int main(int argc, char** argv) {
   if (cl.ask != textio::CommandLine::Ask::kRun) {
     return textio::answer_command_line(cl, "ionoscan", ionoscan::kUsage);
   }
+  // Under a file size limit a write must fail (and be reported), not kill
+  // the program.
+  std::signal(SIGXFSZ, SIG_IGN);
   try {
     const ionoscan::Status s =
         ionoscan::run_ionoscan(std::cout, textio::progress_stream());

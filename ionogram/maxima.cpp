@@ -159,9 +159,21 @@ Status plotmaxima(const Extractor& ex, std::ostream& out) {
                "the height window: their heights are not measurements\n";
     }
   }
-  // Every band is written: only now do the files replace their targets.
+  // Every band's text is on disk before the first file replaces its
+  // target, so that a full disk or a failed write leaves every earlier file
+  // as it was. What can still fail after that (a rename) fails before the
+  // first band only, or is said.
   for (textio::AtomicFile& f : files) {
-    if (!textio::atomic_commit(f)) return fail(f);
+    if (!textio::atomic_flush(f)) return fail(f);
+  }
+  for (size_t k = 0; k < files.size(); ++k) {
+    if (!textio::atomic_place(files[k])) {
+      if (k > 0) {
+        files[k].error += "; the files of bands 1 to " + std::to_string(k) +
+                          " are already in place";
+      }
+      return fail(files[k]);
+    }
   }
   std::cerr << notes;
   return {};

@@ -196,14 +196,14 @@ int run(const std::string& path) {
     return 1;
   }
   std::vector<uint8_t> bytes;
-  errno = 0;
-  const FileStatus fs = read_whole_file(path, bytes);
+  std::string why;
+  const FileStatus fs = read_whole_file(path, bytes, &why);
   if (fs != FileStatus::kOk) {
     std::fprintf(stderr,
                  "rsfdump: cannot %s %s: %s\n",
                  fs == FileStatus::kCannotOpen ? "open" : "read",
                  path.c_str(),
-                 std::strerror(errno));
+                 why.c_str());
     return 1;
   }
   std::string text, error;

@@ -7,24 +7,28 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
+
+#include "regular_file.h"
 
 namespace ionoscan {
 
 FileStatus read_file_bytes(const std::string& path,
                            std::size_t limit,
-                           std::vector<uint8_t>& buf) {
+                           std::vector<uint8_t>& buf,
+                           std::string* why) {
   constexpr std::size_t kChunk = std::size_t{1} << 20;
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return FileStatus::kCannotOpen;
-  struct stat st {};
-  std::size_t guess = kChunk;
-  const bool have_stat = ::fstat(fd, &st) == 0;
-  if (have_stat && S_ISDIR(st.st_mode)) {
-    ::close(fd);
+  std::string reason;
+  const int fd = textio::open_regular(path, false, reason);
+  if (fd < 0) {
+    if (why != nullptr) *why = reason;
     buf.clear();
     return FileStatus::kCannotOpen;
   }
-  if (have_stat && S_ISREG(st.st_mode) && st.st_size >= 0) {
+  struct stat st {};
+  std::size_t guess = kChunk;
+  const bool have_stat = ::fstat(fd, &st) == 0;
+  if (have_stat && st.st_size >= 0) {
     guess = static_cast<std::size_t>(st.st_size) + 1;  // +1 to see the end
   }
   buf.resize(std::min(limit, guess));
@@ -37,6 +41,7 @@ FileStatus read_file_bytes(const std::string& path,
     if (got < 0) {
       if (errno == EINTR) continue;
       status = FileStatus::kReadError;
+      if (why != nullptr) *why = std::strerror(errno);
       break;
     }
     if (got == 0) break;

@@ -1,9 +1,15 @@
 // The time range, the grid, the sums and the sampling pass.
 #include "sampling.h"
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <fstream>
 #include <iostream>
+#include <limits>
 #include <new>
 #include <span>
 #include <string>
@@ -59,16 +65,20 @@ Status decoding_stop(RsfStatus st,
   return stopped();
 }
 
-// False, after the message that ends the run, when an RSF file could not
-// be opened or read.
-bool file_read(FileStatus fs, const std::string& name, std::ostream& out) {
+// False, after the message that ends the run (and the reason `why` on
+// standard error), when an RSF file could not be opened or read.
+bool file_read(FileStatus fs,
+               const std::string& name,
+               const std::string& why,
+               std::ostream& out) {
   if (fs == FileStatus::kCannotOpen) {
     say(out, "error opening file " + name);
+    name_file(name, why);
     return false;
   }
   if (fs == FileStatus::kReadError) {
     say(out, "error while reading header");
-    name_file(name, "cannot be read");
+    name_file(name, "cannot be read: " + why);
     return false;
   }
   return true;
@@ -97,7 +107,17 @@ Status sample_groups(
         break;
       case RsfStatus::kBlockEnd: {
         const RsfStatus next = next_header(c, ex.hdr);
-        if (next == RsfStatus::kEndOfFile) return {};
+        if (next == RsfStatus::kEndOfFile) {
+          // Accepted as the file's end, but said: a block is missing.
+          if (c.pos < c.bytes.size()) {
+            name_file(ex.names[j],
+                      "the file ends inside the header of block " +
+                          std::to_string(block_of(c)) + " (" +
+                          std::to_string(c.bytes.size() - c.pos) +
+                          " of 60 bytes): the rest of the file is not read");
+          }
+          return {};
+        }
         if (next == RsfStatus::kNotRsf) {
           return decoding_stop(next, c, ex.hdr, ex.names[j], out);
         }
@@ -177,7 +197,9 @@ Status sample_files(Extractor& ex,
   std::vector<uint8_t> bytes;
   for (size_t j = 0; j < ex.names.size(); ++j) {
     if (writes_a_line(ex, j)) textio::progress_clear(bar);
-    if (!file_read(read_whole_file(ex.names[j], bytes), ex.names[j], out)) {
+    std::string why;
+    if (!file_read(
+            read_whole_file(ex.names[j], bytes, &why), ex.names[j], why, out)) {
       return stopped();
     }
     bool stop_sampling = false;
@@ -187,6 +209,14 @@ Status sample_files(Extractor& ex,
     textio::progress_update(bar, static_cast<int64_t>(j + 1));
   }
   return {};
+}
+
+// "year 10, day 152, 06:00".
+std::string time_text(const GridTime& t) {
+  char hm[32];
+  std::snprintf(hm, sizeof hm, "%02d:%02d", int(t.hour), int(t.minute));
+  return "year " + std::to_string(t.year) + ", day " + std::to_string(t.day) +
+         ", " + hm;
 }
 
 }  // namespace
@@ -200,8 +230,10 @@ Status find_range(Extractor& ex, std::ostream& out) {
   GridTime lo{ex.yearmin, ex.daymin, ex.hourmin, ex.minutemin};
   GridTime hi{ex.yearmax, ex.daymax, ex.hourmax, ex.minutemax};
   for (size_t j = 0; j < nfiles; ++j) {
-    if (!file_read(read_file_bytes(ex.names[j], kRsfHeaderSize, buf),
+    std::string why;
+    if (!file_read(read_file_bytes(ex.names[j], kRsfHeaderSize, buf, &why),
                    ex.names[j],
+                   why,
                    out)) {
       return stopped();
     }
@@ -213,8 +245,8 @@ Status find_range(Extractor& ex, std::ostream& out) {
     const GridTime t{ex.hdr.year, ex.hdr.day, ex.hdr.hour, ex.hdr.minute};
     ex.first_time[j] = t;
     ex.has_header[j] = 1;
-    if (!any || t < lo) lo = t;
-    if (!any || hi < t) hi = t;
+    if (!any || t < lo) lo = t, ex.earliest = j;
+    if (!any || hi < t) hi = t, ex.latest = j;
     any = true;
   }
   if (!any) {
@@ -285,8 +317,75 @@ Status lay_grid(Extractor& ex, std::ostream& out) {
   return {};
 }
 
+uint64_t sums_bytes(int32_t ntimes, int32_t nhts, int32_t nbands) {
+  const uint64_t steps = static_cast<uint64_t>(std::max(ntimes, 0));
+  const uint64_t cells = steps * static_cast<uint64_t>(std::max(nhts, 0)) *
+                         static_cast<uint64_t>(std::max(nbands, 0));
+  return 8 * cells + kBytesPerStep * steps;
+}
+
+uint64_t memory_available() {
+  uint64_t avail = 0;
+  std::ifstream meminfo("/proc/meminfo");
+  for (std::string key; meminfo >> key;) {
+    uint64_t kib = 0;
+    if (key == "MemAvailable:" && meminfo >> kib) {
+      avail = kib * 1024;
+      break;
+    }
+    meminfo.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
+  }
+  if (avail == 0) {
+    const long pages = ::sysconf(_SC_AVPHYS_PAGES);
+    const long page = ::sysconf(_SC_PAGESIZE);
+    if (pages > 0 && page > 0) avail = uint64_t(pages) * uint64_t(page);
+  }
+  if (avail == 0) avail = std::numeric_limits<uint64_t>::max();
+  for (const int resource : {RLIMIT_AS, RLIMIT_DATA}) {
+    struct rlimit lim {};
+    if (::getrlimit(resource, &lim) == 0 && lim.rlim_cur != RLIM_INFINITY) {
+      avail = std::min<uint64_t>(avail, lim.rlim_cur);
+    }
+  }
+  return avail;
+}
+
 Status allocate_sums(Extractor& ex, std::ostream& out) {
-  ex.nhts_bins = std::max(ex.hdr.nhts, 0);
+  // The last whole first header gives the sums their heights: its count is
+  // checked before it sizes anything.
+  const size_t last = static_cast<size_t>(
+      std::find(ex.has_header.rbegin(), ex.has_header.rend(), 1) -
+      ex.has_header.rbegin());
+  const std::string& sizing = ex.names[ex.names.size() - 1 - last];
+  if (!rsf_layout(ex.hdr.nhts)) {
+    say(out, rsf_message(RsfStatus::kBadHeights), ex.hdr.nhts);
+    name_file(sizing,
+              "block 1 has " + std::to_string(ex.hdr.nhts) +
+                  " heights (an RSF block has 128, 256 or 512)");
+    return stopped();
+  }
+  ex.nhts_bins = ex.hdr.nhts;
+  const uint64_t need = sums_bytes(ex.ntimes, ex.nhts_bins, ex.ans.nbands);
+  const uint64_t avail = memory_available();
+  auto mb = [](uint64_t bytes) {
+    return std::to_string((bytes + (1 << 20) - 1) >> 20) + " MB";
+  };
+  // The time range decides the steps: name its ends and their files, as a
+  // corrupt time in one header is the usual cause.
+  const std::string range = "from " + time_text(ex.first_time[ex.earliest]) +
+                            " (" + ex.names[ex.earliest] + ") to " +
+                            time_text(ex.first_time[ex.latest]) + " (" +
+                            ex.names[ex.latest] + ")";
+  const std::string what = "the sums of " + std::to_string(ex.ntimes) +
+                           " time steps " + range + ", " +
+                           std::to_string(ex.nhts_bins) + " heights and " +
+                           std::to_string(ex.ans.nbands) + " bands";
+  if (need > avail) {
+    say(out,
+        "not enough memory: " + what + " need " + mb(need) + ", " + mb(avail) +
+            " are available");
+    return refused();
+  }
   try {
     const size_t cells = static_cast<size_t>(ex.ntimes) *
                          static_cast<size_t>(ex.nhts_bins) *
@@ -295,14 +394,7 @@ Status allocate_sums(Extractor& ex, std::ostream& out) {
     ex.timearray.assign(4 * static_cast<size_t>(ex.ntimes), 0);
     ex.sampled.assign(static_cast<size_t>(ex.ntimes), 0);
   } catch (const std::bad_alloc&) {
-    say(out,
-        "not enough memory for the sums of",
-        ex.ntimes,
-        "time steps,",
-        ex.nhts_bins,
-        "heights and",
-        ex.ans.nbands,
-        "bands");
+    say(out, "not enough memory: " + what + " need " + mb(need));
     return refused();
   }
   return {};

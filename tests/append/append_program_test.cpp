@@ -3,8 +3,11 @@
 // byte.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -45,9 +48,12 @@ class AppendProgram : public ::testing::Test {
 
   // Runs append in the folder with `answers` on standard input; `limits`
   // are shell commands run just before it (in a subshell).
-  Outcome run(const std::string& answers, const std::string& limits = "") {
+  Outcome run(const std::string& answers,
+              const std::string& limits = "",
+              int seconds = 120) {
     testsupport::RunOptions opt;
     opt.prelude = limits;
+    opt.limit_seconds = seconds;
     opt.merge_stderr = true;
     const testsupport::RunResult r = testsupport::run_program(
         dir_.path, testsupport::shell_quoted(IONO_APPEND_BIN), answers, opt);
@@ -150,7 +156,9 @@ TEST_F(AppendProgram, MissingSecondFileIsReportedAndChangesNothing) {
   EXPECT_NE(r.status, 0);
   EXPECT_EQ(r.out,
             " read a\n enter filename 1\n read no such file\n"
-            " error opening file no such file\n");
+            " error opening file no such file\n"
+            "append: cannot open file no such file: No such file or "
+            "directory\n");
   EXPECT_EQ(get("a"), before);
 
   r = run("new\nmissing\n");
@@ -170,6 +178,18 @@ TEST_F(AppendProgram, NamesFollowTheFreeFormRules) {
   EXPECT_EQ(r.out,
             " read my dir/a.dat\n enter filename 1\n read my dir/b.dat\n");
   EXPECT_EQ(get("my dir/a.dat"), rec(20, 1, 0, 0));
+}
+
+TEST_F(AppendProgram, NamesOfAnyLengthAreTakenWhole) {
+  // 120 characters: the file of its first 100 was created and merged into.
+  const std::string name = "d/" + std::string(118, 'n');
+  fs::create_directory(dir_.at("d"));
+  put("b", rec(20, 1, 0, 5));
+  const Outcome r = run("'" + name + "'\nb\n");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, " read " + name + "\n enter filename 1\n read b\n");
+  EXPECT_EQ(get(name), rec(20, 1, 0, 5));
+  EXPECT_FALSE(exists(name.substr(0, 100)));
 }
 
 TEST_F(AppendProgram, AnswersThatEndEarlyAreAnInputError) {
@@ -334,6 +354,57 @@ TEST_F(AppendProgram, RewrittenFileKeepsItsPermissions) {
   EXPECT_EQ(run("a\nb\n").status, 0);
   EXPECT_EQ(get("a"), rec(20, 1, 0, 0) + rec(20, 1, 0, 5));
   EXPECT_EQ(fs::status(dir_.at("a")).permissions(), fs::perms(0640));
+}
+
+TEST_F(AppendProgram, LongBadValueIsShownCut) {
+  put("a", rec(20, 1, 0, 0));
+  put("b", " 20 1 0 " + std::string(100000, 'x') + " 1 2 3 4\n");
+  const Outcome r = run("a\nb\n");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out,
+            " read a\n enter filename 1\n read b\n error reading file b, line "
+            "1: value 4 \"" +
+                std::string(40, 'x') +
+                "...\" (100000 characters) is not an integer\n");
+  EXPECT_EQ(get("a"), rec(20, 1, 0, 0));
+}
+
+TEST_F(AppendProgram, FirstFileMustBeARegularFileTheUserMayWrite) {
+  put("b", rec(20, 1, 0, 5));
+  // A device node of the test's own (a null device): it was replaced by a
+  // regular file.
+  if (mknod(dir_.at("null").c_str(), S_IFCHR | 0666, makedev(1, 3)) != 0) {
+    GTEST_SKIP() << "cannot make a device node: " << std::strerror(errno);
+  }
+  Outcome r = run("null\nb\n");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out,
+            " read null\n cannot write null: not a regular file (a device)\n");
+  EXPECT_TRUE(fs::is_character_file(dir_.at("null")));
+
+  // A file its user may not write, in a folder that user may write: it was
+  // replaced, and its owner changed.
+  put("a", rec(20, 1, 0, 0));
+  fs::permissions(dir_.path, fs::perms::all);
+  fs::permissions(dir_.at("a"), fs::perms(0444));
+  fs::permissions(dir_.at("b"), fs::perms(0444));
+  const std::string as_nobody =
+      "setpriv --reuid=65534 --regid=65534 --clear-groups " +
+      testsupport::shell_quoted(IONO_APPEND_BIN);
+  testsupport::RunOptions opt;
+  opt.merge_stderr = true;
+  const testsupport::RunResult n =
+      testsupport::run_program(dir_.path, as_nobody, "a\nb\n", opt);
+  if (n.out.find("setpriv:") != std::string::npos) {
+    GTEST_SKIP() << "cannot run as another user: " << n.out;
+  }
+  EXPECT_EQ(n.status, 1);
+  EXPECT_EQ(n.out, " read a\n cannot write a: Permission denied\n");
+  EXPECT_EQ(get("a"), rec(20, 1, 0, 0));
+  struct stat st;
+  ASSERT_EQ(stat(dir_.at("a").c_str(), &st), 0);
+  EXPECT_EQ(st.st_uid, getuid());
+  EXPECT_EQ(entries(), 3u);  // b, null, a
 }
 
 }  // namespace

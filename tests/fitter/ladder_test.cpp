@@ -103,7 +103,9 @@ using testsupport::TempDir;
 
 // A status as a failing expectation shows it.
 void PrintTo(const Status& s, std::ostream* os) {
-  *os << "{code " << static_cast<int>(s.code) << ", \"" << s.message << "\"}";
+  *os << "{code " << static_cast<int>(s.code) << ", \"" << s.message << "\"";
+  if (!s.detail.empty()) *os << ", \"" << s.detail << "\"";
+  *os << "}";
 }
 
 namespace {
@@ -172,11 +174,15 @@ TEST(RunDialogue, MissingShortAndUnreadableParameterFiles) {
   std::string printed;
   const std::string missing = dir.path + "/none.txt";
   EXPECT_EQ(dialogue("1 0\n'" + missing + "'\n", 1, g, c, printed),
-            Status::stop("error reading from paramsfile " + missing));
+            Status::stop("error reading from paramsfile " + missing,
+                         "ptfit: cannot open the parameter file " + missing +
+                             ": No such file or directory"));
 
   // A directory is no parameter file either.
   EXPECT_EQ(dialogue("1 0\n'" + dir.path + "'\n", 1, g, c, printed),
-            Status::stop("error reading from paramsfile " + dir.path));
+            Status::stop("error reading from paramsfile " + dir.path,
+                         "ptfit: cannot open the parameter file " + dir.path +
+                             ": Is a directory"));
 
   const std::string shortfile = dir.write("short.txt", "a 1 2\nb 3\n");
   const Status ended =

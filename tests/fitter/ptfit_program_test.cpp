@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -267,7 +268,7 @@ INSTANTIATE_TEST_SUITE_P(Ladders,
                            return std::string(info.param.name);
                          });
 
-TEST(PtfitScatter, FileThatCannotBeOpenedIsReportedAndTheRunGoesOn) {
+TEST(PtfitScatter, FileThatCannotBeOpenedIsReportedAndFailsTheFinishedRun) {
   // scatter_0 links into a folder that does not exist: no temporary file
   // can be made beside the file it names.
   TempDir dir;
@@ -275,7 +276,7 @@ TEST(PtfitScatter, FileThatCannotBeOpenedIsReportedAndTheRunGoesOn) {
   dir.write("params.txt", "c 10 10\n");
   ASSERT_EQ(symlink("nodir/scatter_0", dir.at("scatter_0").c_str()), 0);
   const Outcome o = run_ptfit(dir, 1, answers(config("F 1 2", "F 1")));
-  EXPECT_EQ(o.status, 0) << o.err;
+  EXPECT_EQ(o.status, 1) << o.err;
   const std::vector<std::string> lines = o.lines();
   EXPECT_EQ(std::count(lines.begin(),
                        lines.end(),
@@ -284,8 +285,27 @@ TEST(PtfitScatter, FileThatCannotBeOpenedIsReportedAndTheRunGoesOn) {
                        "directory"),
             1)
       << o.out;
-  EXPECT_EQ(lines.back().rfind("time remaining~", 0), 0u) << o.out;
+  EXPECT_EQ(lines.back(),
+            " error: 1 writes of result files failed (see above)");
   EXPECT_EQ(split_lines(dir.read("reconstructed")).size(), 10u);
+}
+
+TEST(PtfitNames, FileNamesOfAnyLengthAreTakenWhole) {
+  // 210 characters: the first 200 named another file.
+  TempDir dir;
+  const std::string data = std::string(206, 'd') + ".txt";
+  const std::string params = std::string(206, 'p') + ".txt";
+  dir.write(data, four_points());
+  dir.write(params, "c 10 10\n");
+  const Outcome o =
+      run_ptfit(dir,
+                1,
+                "1\n'./'\n" + data + "\n20 100 10 0\n20 100 11 0\n1 0\n" +
+                    params + "\n" + config("F 1 2", "F 1"));
+  EXPECT_EQ(o.status, 0) << o.out << o.err;
+  EXPECT_NE(o.out.find(" opening file ./" + data + "\n"), std::string::npos)
+      << o.out;
+  EXPECT_EQ(split_lines(dir.read("c.bin")).size(), 10000u);
 }
 
 // The lines of an early end: everything after the given line must be absent
@@ -301,6 +321,84 @@ void expect_early_end(const Outcome& o,
 }
 
 class EarlyEnd : public ::testing::TestWithParam<int> {};
+
+// Result files that cannot be written: the run goes to its end, reports
+// every failed write and ends with status 1 on every process.
+class WriteFailure : public ::testing::TestWithParam<int> {};
+
+TEST_P(WriteFailure, FolderNamedLikeAResultFile) {
+  TempDir dir;
+  dir.write("data.txt", four_points());
+  dir.write("params.txt", "c 10 10\n");
+  std::filesystem::create_directory(dir.at("c.bin"));
+  const Outcome o =
+      run_ptfit(dir, GetParam(), answers(config("F 1 2", "F 1")), 60);
+  EXPECT_EQ(o.status, 1) << o.out << o.err;
+  const std::vector<std::string> lines = o.lines();
+  EXPECT_EQ(std::count(lines.begin(),
+                       lines.end(),
+                       " error writing file c.bin: cannot write c.bin: Is a "
+                       "directory"),
+            1)
+      << o.out;
+  EXPECT_EQ(lines.back(),
+            " error: 1 writes of result files failed (see above)");
+  EXPECT_EQ(split_lines(dir.read("chi2.bin")).size(), 10000u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Processes, WriteFailure, ::testing::Values(1, 4));
+
+TEST_P(EarlyEnd, BoundsAndNamesThatCannotBeUsedAreRefused) {
+  struct Case {
+    const char* nparams;
+    const char* params;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"1 0",
+       "c nan 1\n",
+       " ERROR: parameter 1 (c) has the bounds NaN and 1.0000000000000000: "
+       "bounds must be finite numbers"},
+      {"1 0",
+       "c -inf 0\n",
+       " ERROR: parameter 1 (c) has the bounds -Infinity and "
+       "0.0000000000000000: bounds must be finite numbers"},
+      {"1 0",
+       "c -1e308 1e308\n",
+       " ERROR: parameter 1 (c) has the bounds -1.0000000000000000E+308 and "
+       "1.0000000000000000E+308: too large to compute with (the width or the "
+       "centre of the range is not a finite number)"},
+      {"4 0",
+       "c 0 1\na 0 1\nperiod 0 30\nphase 0 1\n",
+       " ERROR: parameter 3 (period) is a period of modeltype 1 and its range "
+       "from 0.0000000000000000 to 30.000000000000000 includes 0"},
+      {"1 0",
+       "'../escape' 0 1\n",
+       " ERROR: parameter 1 (../escape) cannot name its histogram file "
+       "NAME.bin: it holds a slash"},
+      {"1 0",
+       "'' 0 1\n",
+       " ERROR: parameter 1 () cannot name its histogram file NAME.bin: it is "
+       "empty"},
+      {"1 0",
+       ".. 0 1\n",
+       " ERROR: parameter 1 (..) cannot name its histogram file NAME.bin: it "
+       "is . or .."},
+      {"4 0",
+       "c 0 1\na 0 1\na 1 2\np 1 2\n",
+       " ERROR: parameters 2 and 3 have the same name a: their histograms "
+       "would overwrite each other"},
+  };
+  TempDir dir;
+  dir.write("data.txt", four_points());
+  for (const Case& c : cases) {
+    dir.write("params.txt", c.params);
+    const Outcome o = run_ptfit(
+        dir, GetParam(), answers(config("F 1 2", "F 1"), c.nparams), 60);
+    expect_early_end(o, 1, c.message);
+  }
+  EXPECT_EQ(dir.entries(), 2);  // nothing written, ../escape.bin neither
+}
 
 TEST_P(EarlyEnd, DataFileThatCannotBeOpened) {
   TempDir dir;

@@ -4,7 +4,9 @@
 
 #include <cmath>
 
+#include "dir_snapshot.h"
 #include "scan_run.h"
+#include "scratch_fs.h"
 
 namespace ionoscan::testing {
 namespace {
@@ -46,7 +48,9 @@ TEST(IonoscanBadInput, MissingAnswersFileOrListOrEmptyListFail) {
   r = f.d.run();
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(last_line(r.out), " error opening fnames_list");
-  EXPECT_EQ(r.err, "ionoscan: cannot open the list file list\n");
+  EXPECT_EQ(r.err,
+            "ionoscan: cannot open the list file list: No such file or "
+            "directory\n");
 
   // An unquoted path ends at its first slash: here it names a directory,
   // which is no list, not an empty one.
@@ -58,7 +62,8 @@ TEST(IonoscanBadInput, MissingAnswersFileOrListOrEmptyListFail) {
   EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(has(r.out, " opening data\n error opening fnames_list\n"))
       << r.out;
-  EXPECT_EQ(r.err, "ionoscan: cannot open the list file data\n");
+  EXPECT_EQ(r.err,
+            "ionoscan: cannot open the list file data: Is a directory\n");
   a.list = "list";
 
   r = f.run(a, {});
@@ -263,7 +268,10 @@ TEST(IonoscanBadInput, DecodingFailuresStopWithTheirMessages) {
        " undefined option in read_frgroup 300",
        "ionoscan: odd.rsf: block 1 has 300 heights (an RSF block has 128, "
        "256 or 512)\n"},
-      {"dir.rsf", 1, " error opening file dir.rsf", ""},
+      {"dir.rsf",
+       1,
+       " error opening file dir.rsf",
+       "ionoscan: dir.rsf: Is a directory\n"},
   };
   for (const auto& c : cases) {
     const ScanResult r = f.run(ScanAnswers{}, {"a.rsf", c.file, "b.rsf"});
@@ -353,6 +361,114 @@ TEST(IonoscanBadInput, UnwritableOutputIsReportedWithNonZeroStatus) {
   const ScanResult r = f.run(a, {"a.rsf"});
   EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(has(last_line(r.out), "nodir/run_maxima_1.dat")) << r.out;
+}
+
+// Two bands, written under `logo` by a short run (10:00-10:30); then the
+// answers of a long run over the same names: 601 steps of a minute, about
+// 50 kB a band, little enough to stay in memory until the files are put in
+// place.
+ScanAnswers two_bands(const std::string& logo) {
+  ScanAnswers a;
+  a.logo = logo;
+  a.bands = {"1.0 3.5", "3.5 10.0"};
+  return a;
+}
+void prepare_long_run(Fixture& f, const std::string& logo) {
+  ASSERT_EQ(f.run(two_bands(logo), {"a.rsf", "b.rsf", "c.rsf"}).status, 0);
+  f.d.sounding("late.rsf", layer_sounding(4, 100, 20, 0, 300));
+  ScanAnswers a = two_bands(logo);
+  a.dt = "1";
+  f.d.answers(a, {"a.rsf", "late.rsf"});
+}
+
+TEST(IonoscanBadInput, DiskThatFillsUpLeavesEveryBandAsItWas) {
+  Fixture f;
+  // Room for the short run's files and one long band, not two.
+  testsupport::SmallDisk disk(f.d.at("disk"), 64);
+  if (!disk.ready) GTEST_SKIP() << disk.why;
+  prepare_long_run(f, "'disk/run'");
+  const testsupport::DirSnapshot before = testsupport::snapshot(f.d.dir);
+  const ScanResult r = f.d.run();
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(has(last_line(r.out), "No space left on device")) << r.out;
+  EXPECT_EQ(testsupport::differences(before, testsupport::snapshot(f.d.dir)),
+            "");
+}
+
+TEST(IonoscanBadInput, CorruptHeightCountStopsTheRunBeforeItSizesTheSums) {
+  // FF FF: 16665 heights in the file that gives the sums their heights.
+  Fixture f;
+  std::vector<uint8_t> bytes = encode_rsf(layer_sounding(4, 100, 10, 45, 200));
+  bytes[38] = bytes[39] = 0xFF;
+  f.d.write_bytes("ff.rsf", bytes);
+  const ScanResult r = f.run(ScanAnswers{}, {"a.rsf", "ff.rsf"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(last_line(r.out), " undefined option in read_frgroup 16665");
+  EXPECT_FALSE(has(r.out, "will sample in the following ranges")) << r.out;
+  EXPECT_EQ(r.err,
+            "ionoscan: ff.rsf: block 1 has 16665 heights (an RSF block has "
+            "128, 256 or 512)\n");
+  EXPECT_TRUE(f.d.maxima_files().empty());
+}
+
+TEST(IonoscanBadInput, SumsBeyondTheMemoryAreRefusedNamingTheTimeRange) {
+  // A year read as 99 instead of 4: 95 years of 15-minute steps, 512
+  // heights and 99 bands would take more than a terabyte.
+  Fixture f;
+  GenSounding flip = layer_sounding(99, 100, 10, 0, 200);
+  flip.nhts = 512;
+  f.d.sounding("flip.rsf", flip);
+  ScanAnswers a;
+  a.bands.assign(99, "1.0 10.0");
+  const ScanResult r = f.run(a, {"a.rsf", "flip.rsf"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(has(last_line(r.out),
+                  " not enough memory: the sums of 3331105 time steps from "
+                  "year 4, day 100, 10:00 (a.rsf) to year 99, day 100, 10:00 "
+                  "(flip.rsf), 512 heights and 99 bands need "))
+      << r.out;
+  EXPECT_FALSE(has(r.out, "will sample in the following ranges")) << r.out;
+  EXPECT_TRUE(f.d.maxima_files().empty());
+}
+
+TEST(IonoscanBadInput, NamesOfAnyLengthAreTakenWhole) {
+  // A list line and a logo of 120 characters: the first 100 named another
+  // file.
+  Fixture f;
+  const std::string longname = std::string(116, 'a') + ".rsf";
+  std::filesystem::copy_file(f.d.at("a.rsf"), f.d.at(longname));
+  f.d.write(longname.substr(0, 100), "");
+  ScanAnswers a;
+  a.logo = std::string(120, 'L');
+  f.d.answers(a, {longname});
+  const ScanResult r = f.d.run();
+  EXPECT_EQ(r.status, 0) << r.out;
+  EXPECT_TRUE(has(r.out, " logo is " + a.logo + "\n")) << r.out;
+  EXPECT_EQ(f.d.maxima(a.logo + "_maxima_1.dat").size(), 1u);
+}
+
+TEST(IonoscanBadInput, FileCutInsideALaterHeaderIsSaidOnStandardError) {
+  Fixture f;
+  std::vector<uint8_t> bytes = encode_rsf(layer_sounding(4, 100, 10, 45, 200));
+  const std::vector<uint8_t> head(bytes.begin(), bytes.begin() + 30);
+  bytes.insert(bytes.end(), head.begin(), head.end());
+  f.d.write_bytes("cut.rsf", bytes);
+  const ScanResult r = f.run(ScanAnswers{}, {"a.rsf", "cut.rsf"});
+  EXPECT_EQ(r.status, 0) << r.out;
+  EXPECT_EQ(r.err,
+            "ionoscan: cut.rsf: the file ends inside the header of block 2 "
+            "(30 of 60 bytes): the rest of the file is not read\n");
+  EXPECT_EQ(f.d.maxima("run_maxima_1.dat").size(), 4u);
+}
+
+TEST(IonoscanBadInput, ByteOrderMarkThatStartsTheAnswersIsSkipped) {
+  Fixture f;
+  f.d.answers(ScanAnswers{}, {"a.rsf"});
+  f.d.write("input", "\xEF\xBB\xBF" + input_text(ScanAnswers{}));
+  const ScanResult r = f.d.run();
+  EXPECT_EQ(r.status, 0) << r.out;
+  EXPECT_TRUE(has(r.out, " logo is run\n")) << r.out;
+  EXPECT_EQ(f.d.maxima_files(), std::vector<std::string>{"run_maxima_1.dat"});
 }
 
 }  // namespace

@@ -4,8 +4,6 @@
 #include <fstream>
 #include <stdexcept>
 
-#include "run_program.h"
-
 namespace ionoscan::testing {
 
 std::string input_text(const ScanAnswers& a) {
@@ -40,9 +38,9 @@ void ScanDir::answers(const ScanAnswers& a,
   write(a.list, list);
 }
 
-ScanResult ScanDir::run() const {
+ScanResult ScanDir::run(const testsupport::RunOptions& opt) const {
   const testsupport::RunResult r = testsupport::run_program(
-      dir.string(), testsupport::shell_quoted(IONO_IONOSCAN_BIN), "");
+      dir.string(), testsupport::shell_quoted(IONO_IONOSCAN_BIN), "", opt);
   return {r.status, r.out, r.err};
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "rsfgen.h"
+#include "run_program.h"
 #include "series.h"
 #include "tempdir.h"
 
@@ -52,8 +53,8 @@ struct ScanDir {
   // Writes "input" and the list file naming `files`.
   void answers(const ScanAnswers& a,
                const std::vector<std::string>& files) const;
-  // Runs ionoscan here.
-  ScanResult run() const;
+  // Runs ionoscan here (with a time limit or a shell prelude).
+  ScanResult run(const testsupport::RunOptions& opt = {}) const;
   // The records of a "_maxima_" file.
   std::vector<textio::SeriesRecord> maxima(const std::string& name) const;
   // Names of the files here whose name holds "_maxima_".
