@@ -7,6 +7,7 @@
 
 #include "atomic_file.h"
 #include "blockloop.h"
+#include "chains.h"
 #include "exchange.h"
 #include "freeform_in.h"
 #include "freeform_out.h"
@@ -92,7 +93,8 @@ void block_loop(Global& g,
                 RunConfig& c,
                 Data& d,
                 MPI_Comm subcomm,
-                textio::AtomicFile* scatter) {
+                textio::AtomicFile* scatter,
+                ChainWriter& chains) {
   const bool root = g.mpiid == 0;
   int32_t totaltime = 0;
   int32_t ncall = 0;
@@ -109,6 +111,7 @@ void block_loop(Global& g,
       sincex += 1;
       level = next_level(level, c.ntemperatures);
       run_move(g, c, d, sampling, std::cout);
+      if (g.temperature == 1.0) chain_record(chains, k, n, c.chi2cur, g);
       // Only process 0 has a scatter file; the records of another process
       // at temperature 1 are dropped.
       if (c.scatter && scatter != nullptr && g.temperature == 1.0) {
@@ -127,6 +130,8 @@ void block_loop(Global& g,
         tempering_statistics(c, outcome);
       }
     }
+    const std::string chain_error = chain_block_end(chains);
+    if (!chain_error.empty()) put_line(std::cout, chain_error);
     barrier();
     if (sampling) {
       // The previous block end's files are written by now (or reported).
@@ -182,6 +187,18 @@ bool open_scatter(const Global& g, textio::AtomicFile& file) {
   return true;
 }
 
+// Replaces the chain files of an earlier run (process 0 removes those of
+// processes this run does not have) and opens this process's; says so when
+// it cannot, and the run goes on without it.
+void open_chains(const Global& g, const RunConfig& c, ChainWriter& chains) {
+  if (g.mpiid == 0) remove_stale_chains(g.mpisize);
+  if (!chain_open(chains, g, c)) {
+    put_line(std::cout,
+             textio::free_line("error opening file " + chain_name(g.mpiid) +
+                               ": " + chains.error));
+  }
+}
+
 // The whole run of one process; returns its exit status.
 int run(Global& g, RunConfig& c, Data& d) {
   const bool root = g.mpiid == 0;
@@ -221,8 +238,10 @@ int run(Global& g, RunConfig& c, Data& d) {
 
   textio::AtomicFile scatter_file;
   const bool scatter_open = c.scatter && root && open_scatter(g, scatter_file);
+  ChainWriter chains;
+  open_chains(g, c, chains);
 
-  block_loop(g, c, d, subcomm, scatter_open ? &scatter_file : nullptr);
+  block_loop(g, c, d, subcomm, scatter_open ? &scatter_file : nullptr, chains);
 
   if (c.tempering) {
     c.temperingorder.clear();
