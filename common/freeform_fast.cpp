@@ -91,12 +91,14 @@ bool decimal17(double x, uint64_t& digits, int& e10) {
   return true;
 }
 
-// Writes the 8 digits of v < 10^8 at p.
+// Writes the 8 digits of v < 10^8 at p: two halves of 4, two pairs each.
 void eight_digits(char* p, uint32_t v) {
-  for (int i = 6; i >= 0; i -= 2) {
-    std::memcpy(p + i, kPairs.data() + 2 * (v % 100), 2);
-    v /= 100;
-  }
+  const uint32_t hi = v / 10000;
+  const uint32_t lo = v % 10000;
+  std::memcpy(p, kPairs.data() + 2 * (hi / 100), 2);
+  std::memcpy(p + 2, kPairs.data() + 2 * (hi % 100), 2);
+  std::memcpy(p + 4, kPairs.data() + 2 * (lo / 100), 2);
+  std::memcpy(p + 6, kPairs.data() + 2 * (lo % 100), 2);
 }
 
 // Writes the 17 digits of 10^16 <= d < 10^17 at p.
@@ -126,34 +128,39 @@ char* spell_real64(char* out, double x) {
   uint64_t digits = 0;
   int e10 = 0;
   if (!decimal17(a, digits, e10)) return slow_path(out, x);
-  char d[17];
+  // The text is made in `buf` by copies of fixed sizes (which compile to a
+  // few moves), then copied out whole.
+  char d[33] = {};
   seventeen_digits(d, digits);
-  char* p = out;
+  char buf[64];
+  char* p = buf;
   if (std::signbit(x)) *p++ = '-';
   if (a >= 0.1 && a < 1e17) {
     if (e10 < 0) {  // only e10 == -1 here: 0.ddddd
       *p++ = '0';
       *p++ = '.';
       std::memcpy(p, d, 17);
-      return p + 17;
+      p += 17;
+    } else {  // ddd.ddddd: all digits, then the point and the rest over them
+      std::memcpy(p, d, 17);
+      p[e10 + 1] = '.';
+      std::memcpy(p + e10 + 2, d + e10 + 1, 16);
+      p += 18;
     }
-    std::memcpy(p, d, size_t(e10 + 1));
-    p += e10 + 1;
+  } else {
+    *p++ = d[0];
     *p++ = '.';
-    std::memcpy(p, d + e10 + 1, size_t(16 - e10));
-    return p + (16 - e10);
+    std::memcpy(p, d + 1, 16);
+    p += 16;
+    *p++ = 'E';
+    *p++ = e10 < 0 ? '-' : '+';
+    const int e = e10 < 0 ? -e10 : e10;
+    *p++ = char('0' + e / 100);
+    *p++ = char('0' + e / 10 % 10);
+    *p++ = char('0' + e % 10);
   }
-  *p++ = d[0];
-  *p++ = '.';
-  std::memcpy(p, d + 1, 16);
-  p += 16;
-  *p++ = 'E';
-  *p++ = e10 < 0 ? '-' : '+';
-  const int e = e10 < 0 ? -e10 : e10;
-  *p++ = char('0' + e / 100);
-  *p++ = char('0' + e / 10 % 10);
-  *p++ = char('0' + e % 10);
-  return p;
+  std::memcpy(out, buf, kReal64Chars);
+  return out + (p - buf);
 }
 
 }  // namespace textio

@@ -15,8 +15,9 @@ namespace textio {
 // -1.2345678901234567E-308, has 24 characters.
 constexpr size_t kReal64Chars = 32;
 
-// Writes the free-form spelling of x at `out` (kReal64Chars of room) and
-// returns the end of what it wrote. The same text as put_real64.
+// Writes the free-form spelling of x at `out` and returns the end of the
+// text, the same as put_real64's. All kReal64Chars characters at `out` may
+// be written (those after the end are left undefined).
 char* spell_real64(char* out, double x);
 
 }  // namespace textio

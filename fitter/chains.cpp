@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <charconv>
@@ -23,25 +24,26 @@ constexpr size_t kChunkLines = 2048;
 
 size_t stride(const ChainWriter& w) { return 2 + size_t(w.nvalues); }
 
-// Appends the spelling of column `col`'s value x, reusing the last one's
-// when x has not changed.
-void put_value(std::string& out, double x, Spelled& last) {
+// Writes the spelling of x at p (with room for all of Spelled::text),
+// reusing the last one's when x has not changed; returns the end.
+char* put_value(char* p, double x, Spelled& last) {
   const uint64_t bits = std::bit_cast<uint64_t>(x);
   if (!last.valid || last.bits != bits) {
     last.length = uint8_t(textio::spell_real64(last.text, x) - last.text);
     last.bits = bits;
     last.valid = true;
   }
-  out.append(last.text, last.length);
+  std::memcpy(p, last.text, sizeof last.text);  // a fixed size copies fast
+  return p + last.length;
 }
 
 // Writes all of `text` at the end of the file. On a failure the file is cut
 // back to its length before, so that it ends with a whole line.
-bool write_whole(int fd, const std::string& text, std::string& error) {
+bool write_whole(int fd, const char* text, size_t size, std::string& error) {
   const off_t before = ::lseek(fd, 0, SEEK_END);
   size_t done = 0;
-  while (done < text.size()) {
-    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+  while (done < size) {
+    const ssize_t n = ::write(fd, text + done, size - done);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
       error = n < 0 ? std::strerror(errno) : "nothing written";
@@ -58,7 +60,8 @@ bool write_whole(int fd, const std::string& text, std::string& error) {
 // The writing thread: spells and writes the chunks in the order handed
 // over, until told to stop with nothing left.
 void write_chunks(ChainWriter* w) {
-  std::string text;
+  const size_t room = chain_line_room(w->nvalues, w->ids.size());
+  std::vector<char> text;
   std::vector<Spelled> last(size_t(w->nvalues) + 1);
   std::unique_lock<std::mutex> hold(w->lock);
   for (;;) {
@@ -71,15 +74,16 @@ void write_chunks(ChainWriter* w) {
     hold.unlock();
     std::string error;
     if (!failed) {
-      text.clear();
-      chain_lines(text,
-                  chunk.block,
-                  w->ids,
-                  chunk.raw.data(),
-                  chunk.raw.size() / stride(*w),
-                  w->nvalues,
-                  last);
-      write_whole(w->fd, text, error);
+      const size_t nlines = chunk.raw.size() / stride(*w);
+      if (text.size() < nlines * room) text.resize(nlines * room);
+      const char* end = chain_lines(text.data(),
+                                    chunk.block,
+                                    w->ids,
+                                    chunk.raw.data(),
+                                    nlines,
+                                    w->nvalues,
+                                    last);
+      write_whole(w->fd, text.data(), size_t(end - text.data()), error);
     }
     chunk.raw.clear();
     hold.lock();
@@ -141,29 +145,41 @@ int32_t chain_ladder(int32_t mpiid, const RunConfig& c) {
   return c.colour;
 }
 
-void chain_lines(std::string& out,
-                 int32_t block,
-                 const std::string& ids,
-                 const double* raw,
-                 size_t nlines,
-                 int32_t nvalues,
-                 std::vector<Spelled>& last) {
-  char num[16];
-  const std::string head =
-      std::string(num, std::to_chars(num, num + sizeof num, block).ptr) + '\t';
+size_t chain_line_room(int32_t nvalues, size_t nids) {
+  // block and tab, move, ids, then chi2 and every value after a tab, the
+  // newline; the pieces are copied in fixed sizes that cover them
+  return 16 + 11 + std::max<size_t>(nids, 32) +
+         (1 + size_t(nvalues)) * (1 + sizeof(Spelled::text)) + 1;
+}
+
+char* chain_lines(char* out,
+                  int32_t block,
+                  const std::string& ids,
+                  const double* raw,
+                  size_t nlines,
+                  int32_t nvalues,
+                  std::vector<Spelled>& last) {
+  char head[16] = {};
+  char* head_end = std::to_chars(head, head + sizeof head - 1, block).ptr;
+  *head_end++ = '\t';
+  const size_t nhead = size_t(head_end - head);
+  char id[32] = {};
+  const bool short_ids = ids.size() <= sizeof id;
+  if (short_ids) std::memcpy(id, ids.data(), ids.size());
   const size_t n = 2 + size_t(nvalues);
-  out.reserve(out.size() + nlines * (24 + 26 * n));
   for (size_t i = 0; i < nlines; ++i, raw += n) {
-    out += head;
-    out.append(num, std::to_chars(num, num + sizeof num, int32_t(raw[0])).ptr);
-    out += ids;
-    put_value(out, raw[1], last[0]);
+    std::memcpy(out, head, sizeof head);
+    out = std::to_chars(out + nhead, out + nhead + 11, int32_t(raw[0])).ptr;
+    std::memcpy(
+        out, short_ids ? id : ids.data(), short_ids ? sizeof id : ids.size());
+    out = put_value(out + ids.size(), raw[1], last[0]);
     for (int32_t v = 0; v < nvalues; ++v) {
-      out += '\t';
-      put_value(out, raw[2 + v], last[1 + size_t(v)]);
+      *out++ = '\t';
+      out = put_value(out, raw[2 + v], last[1 + size_t(v)]);
     }
-    out += '\n';
+    *out++ = '\n';
   }
+  return out;
 }
 
 bool chain_open(ChainWriter& w, const Global& g, const RunConfig& c) {
@@ -178,7 +194,8 @@ bool chain_open(ChainWriter& w, const Global& g, const RunConfig& c) {
   for (const Fitparam& p : g.fitparams) w.nvalues += p.vary != 0 ? 1 : 0;
   w.ids = '\t' + std::to_string(chain_ladder(g.mpiid, c)) + '\t' +
           std::to_string(g.mpiid) + '\t';
-  if (!write_whole(w.fd, chain_header(g), w.error)) {
+  const std::string header = chain_header(g);
+  if (!write_whole(w.fd, header.data(), header.size(), w.error)) {
     ::close(w.fd);
     w.fd = -1;
     return false;

@@ -77,22 +77,30 @@ std::string chain_header(const Global& g);
 // level the temperature 1.
 int32_t chain_ladder(int32_t mpiid, const RunConfig& c);
 
-// Appends the lines of `nlines` records (move, chi2, values; stride 2 +
-// nvalues) of block `block` to `out`. `last` keeps the spelling of each
-// column's last value between calls, which an unchanged value reuses.
+// The spelling of a column's last value, which the next line reuses when
+// the value has not changed.
 struct Spelled {
   bool valid = false;
   uint64_t bits = 0;  // of the value spelled
   uint8_t length = 0;
   char text[32];
 };
-void chain_lines(std::string& out,
-                 int32_t block,
-                 const std::string& ids,
-                 const double* raw,
-                 size_t nlines,
-                 int32_t nvalues,
-                 std::vector<Spelled>& last);
+
+// Room that chain_lines needs per line with `nvalues` varied parameters
+// and `ids` of length `nids`.
+size_t chain_line_room(int32_t nvalues, size_t nids);
+
+// Writes the lines of `nlines` records (move, chi2, values; stride 2 +
+// nvalues) of block `block` at `out` (chain_line_room each) and returns
+// the end. `last` (1 + nvalues entries) carries the last spellings from
+// one call to the next.
+char* chain_lines(char* out,
+                  int32_t block,
+                  const std::string& ids,
+                  const double* raw,
+                  size_t nlines,
+                  int32_t nvalues,
+                  std::vector<Spelled>& last);
 
 // Creates or replaces the chain file of process g.mpiid in the working
 // directory, writes its header and starts the writing thread. False, with

@@ -51,10 +51,11 @@ TEST(ChainLines, TabSeparatedInTheFreeFormSpellingAndReadBackExactly) {
   const std::vector<double> raw = {
       1, 12.5, 0.1, 0.0, 2, 12.5, 0.1, -0.0, 3, 1e-7, 1.0 / 3, 0.0};
   std::vector<Spelled> last(3);
-  std::string text;
-  chain_lines(text, 7, "\t1\t3\t", raw.data(), 2, 2, last);
-  chain_lines(text, 7, "\t1\t3\t", raw.data() + 8, 1, 2, last);
-  const std::vector<std::string> lines = lines_of(text);
+  std::vector<char> text(3 * chain_line_room(2, 5));
+  char* end = chain_lines(text.data(), 7, "\t1\t3\t", raw.data(), 2, 2, last);
+  end = chain_lines(end, 7, "\t1\t3\t", raw.data() + 8, 1, 2, last);
+  const std::vector<std::string> lines =
+      lines_of(std::string(text.data(), end));
   ASSERT_EQ(lines.size(), 3u);
   EXPECT_EQ(lines[0],
             "7\t1\t1\t3\t12.500000000000000\t0.10000000000000001\t"
