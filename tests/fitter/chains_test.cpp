@@ -4,7 +4,6 @@
 #include "chains.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -127,17 +126,6 @@ TEST_F(InTempDir, EveryLineRecordedIsInTheFileWholeAtEachBlockEnd) {
   lines = lines_of(dir.read("chain_3"));
   ASSERT_EQ(lines.size(), 5002u);
   EXPECT_EQ(lines[5001].substr(0, 8), "2\t1\t3\t3\t");
-}
-
-TEST_F(InTempDir, AChainFileThatCannotBeMadeIsReportedAndNothingRecorded) {
-  Global g = two_params();
-  RunConfig c;
-  ASSERT_EQ(mkdir("chain_3", 0755), 0);
-  ChainWriter w;
-  EXPECT_FALSE(chain_open(w, g, c));
-  EXPECT_EQ(w.error, "Is a directory");
-  chain_record(w, 1, 1, 1.0, g);
-  EXPECT_EQ(chain_block_end(w), "");
 }
 
 }  // namespace
