@@ -7,6 +7,7 @@
 // result into question; the same table goes to DIR/summary.tsv.
 #include <cstdio>
 #include <exception>
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -115,14 +116,21 @@ Chains column(const ChainSet& set, size_t col, size_t skip) {
 }
 
 std::string run_line(const Options& o, const ChainSet& set, int32_t burn) {
+  std::error_code ec;
+  std::string dir = std::filesystem::absolute(o.dir, ec).lexically_normal();
+  if (ec) dir = o.dir;
+  if (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+  const size_t nl = set.ladders.size();
   char buf[512];
   std::snprintf(buf,
                 sizeof buf,
-                "%s: %d processes, %zu ladder(s), %d complete blocks of %d "
+                "%s: %d process%s, %zu ladder%s, %d complete blocks of %d "
                 "moves; blocks 1-%d burnt in, %zu samples a ladder kept",
-                o.dir.c_str(),
+                dir.c_str(),
                 set.nprocesses,
-                set.ladders.size(),
+                set.nprocesses == 1 ? "" : "es",
+                nl,
+                nl == 1 ? "" : "s",
                 set.nblocks,
                 set.nmoves,
                 burn,

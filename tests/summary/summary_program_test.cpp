@@ -84,8 +84,8 @@ TEST(Summary, NinetyFivePercentIntervalsHoldTheTruthOfASyntheticSeries) {
       2);
   const Summary s = run_summary(dir, "--params params.txt");
   ASSERT_EQ(s.status, 0) << s.out;
-  EXPECT_NE(s.out.find("4 processes, 2 ladder(s), 6 complete blocks of 3000 "
-                       "moves; blocks 1-3 burnt in"),
+  EXPECT_NE(s.out.find(dir.path + ": 4 processes, 2 ladders, 6 complete "
+                                  "blocks of 3000 moves; blocks 1-3 burnt in"),
             std::string::npos)
       << s.out;
   const std::map<std::string, double> want = {{"constant", truth.constant},
