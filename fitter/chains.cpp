@@ -74,7 +74,7 @@ void write_chunks(ChainWriter* w) {
     hold.unlock();
     std::string error;
     if (!failed) {
-      const size_t nlines = chunk.raw.size() / stride(*w);
+      const size_t nlines = chunk.used / stride(*w);
       if (text.size() < nlines * room) text.resize(nlines * room);
       const char* end = chain_lines(text.data(),
                                     chunk.block,
@@ -85,7 +85,7 @@ void write_chunks(ChainWriter* w) {
                                     last);
       write_whole(w->fd, text.data(), size_t(end - text.data()), error);
     }
-    chunk.raw.clear();
+    chunk.used = 0;
     hold.lock();
     if (!error.empty()) w->error = error;
     w->spare.push_back(std::move(chunk));
@@ -101,6 +101,8 @@ void hand_over(ChainWriter& w) {
   if (!w.spare.empty()) {
     next = std::move(w.spare.back());
     w.spare.pop_back();
+  } else {
+    next.raw.resize(w.current.raw.size());
   }
   next.block = w.current.block;
   w.queue.push_back(std::move(w.current));
@@ -191,7 +193,10 @@ bool chain_open(ChainWriter& w, const Global& g, const RunConfig& c) {
     w.error = std::strerror(errno);
     return false;
   }
-  for (const Fitparam& p : g.fitparams) w.nvalues += p.vary != 0 ? 1 : 0;
+  for (size_t j = 0; j < g.fitparams.size(); ++j) {
+    if (g.fitparams[j].vary != 0) w.varied.push_back(j);
+  }
+  w.nvalues = int32_t(w.varied.size());
   w.ids = '\t' + std::to_string(chain_ladder(g.mpiid, c)) + '\t' +
           std::to_string(g.mpiid) + '\t';
   const std::string header = chain_header(g);
@@ -200,7 +205,7 @@ bool chain_open(ChainWriter& w, const Global& g, const RunConfig& c) {
     w.fd = -1;
     return false;
   }
-  w.current.raw.reserve(kChunkLines * stride(w));
+  w.current.raw.resize(kChunkLines * stride(w));
   w.thread = std::thread(write_chunks, &w);
   w.active = true;
   return true;
@@ -210,21 +215,22 @@ void chain_record(
     ChainWriter& w, int32_t block, int32_t move, double chi2, const Global& g) {
   if (!w.active) return;
   if (w.current.block != block) {
-    if (!w.current.raw.empty()) hand_over(w);
+    if (w.current.used > 0) hand_over(w);
     w.current.block = block;
   }
-  std::vector<double>& raw = w.current.raw;
-  raw.push_back(double(move));
-  raw.push_back(chi2);
-  for (const Fitparam& p : g.fitparams) {
-    if (p.vary != 0) raw.push_back(p.value);
+  double* raw = w.current.raw.data() + w.current.used;
+  raw[0] = double(move);
+  raw[1] = chi2;
+  for (size_t v = 0; v < w.varied.size(); ++v) {
+    raw[2 + v] = g.fitparams[w.varied[v]].value;
   }
-  if (raw.size() >= kChunkLines * stride(w)) hand_over(w);
+  w.current.used += stride(w);
+  if (w.current.used == w.current.raw.size()) hand_over(w);
 }
 
 std::string chain_block_end(ChainWriter& w) {
   if (!w.active) return "";
-  if (!w.current.raw.empty()) hand_over(w);
+  if (w.current.used > 0) hand_over(w);
   std::unique_lock<std::mutex> hold(w.lock);
   w.idle.wait(hold, [&w] { return w.queue.empty() && !w.busy; });
   if (w.error.empty() || w.reported) return "";

@@ -29,18 +29,20 @@
 namespace ptfit {
 
 // The lines of one block handed to the thread: per line the move, chi2 and
-// the varied parameters' values.
+// the varied parameters' values; `used` of the `raw` values are filled.
 struct ChainChunk {
   int32_t block = 0;
   std::vector<double> raw;
+  size_t used = 0;
 };
 
 struct ChainWriter {
   // Set before the thread starts, read-only afterwards.
   std::string path;
   int fd = -1;
-  int32_t nvalues = 0;  // varied parameters
-  std::string ids;      // "\tLADDER\tPROCESS\t"
+  int32_t nvalues = 0;         // varied parameters
+  std::vector<size_t> varied;  // their places in the parameter table
+  std::string ids;             // "\tLADDER\tPROCESS\t"
   // The walk's side.
   bool active = false;  // lines are recorded
   ChainChunk current;
