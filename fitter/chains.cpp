@@ -240,8 +240,11 @@ std::string chain_block_end(ChainWriter& w) {
 }
 
 void remove_stale_chains(int32_t mpisize) {
+  namespace fs = std::filesystem;
   std::error_code ec;
-  for (const auto& entry : std::filesystem::directory_iterator(".", ec)) {
+  fs::directory_iterator it(".", ec);
+  for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+    const fs::directory_entry& entry = *it;
     const std::string name = entry.path().filename().string();
     if (name.rfind("chain_", 0) != 0 || name.size() == 6) continue;
     const std::string digits = name.substr(6);
@@ -251,8 +254,9 @@ void remove_stale_chains(int32_t mpisize) {
     const auto r =
         std::from_chars(digits.data(), digits.data() + digits.size(), k);
     if (r.ec == std::errc() && k < mpisize) continue;
-    if (entry.is_directory(ec)) continue;
-    std::filesystem::remove(entry.path(), ec);
+    std::error_code ignored;
+    if (entry.is_directory(ignored)) continue;
+    fs::remove(entry.path(), ignored);
   }
 }
 

@@ -59,18 +59,18 @@ bool chain_numbers(const std::string& dir,
                    std::string& error) {
   std::error_code ec;
   fs::directory_iterator it(dir, ec);
-  if (ec) {
-    error = dir + ": " + ec.message();
-    return false;
-  }
-  for (const fs::directory_entry& e : it) {
-    const std::string name = e.path().filename().string();
+  for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+    const std::string name = it->path().filename().string();
     if (name.rfind("chain_", 0) != 0) continue;
     const std::string digits = name.substr(6);
     int32_t k = 0;
     if (!to_int(digits, k) || k < 0 || (digits.size() > 1 && digits[0] == '0'))
       continue;
     found.push_back(k);
+  }
+  if (ec) {
+    error = dir + ": " + ec.message();
+    return false;
   }
   std::sort(found.begin(), found.end());
   if (found.empty()) {
@@ -94,9 +94,16 @@ bool read_file(const std::string& path,
                ChainSet& set,
                std::map<int32_t, Ladder>& ladders,
                std::string& error) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream whole;
+  whole << file.rdbuf();
+  std::string text = whole.str();
+  // A running job may be writing the last line: text after the last
+  // newline is not a line yet.
+  text.resize(text.rfind('\n') == std::string::npos ? 0 : text.rfind('\n') + 1);
+  std::istringstream in(text);
   std::string line;
-  if (!in || !std::getline(in, line)) {
+  if (!file || !std::getline(in, line)) {
     error = path + ": cannot be read, or empty (no header line)";
     return false;
   }

@@ -22,7 +22,8 @@ std::string line(int block, int move, int ladder, int process, double amp) {
 
 // Ladder 0 (processes 0 and 1) swaps temperature 1 every other move over
 // blocks 1 and 2 of 4 moves; ladder 1 (processes 2 and 3) keeps it on
-// process 2. Block 3 has begun on ladder 0 only.
+// process 2. Block 3 has begun: a line on ladder 0, the start of one on
+// ladder 1.
 void write_run(const testsupport::TempDir& dir) {
   std::string p[4] = {kHeader, kHeader, kHeader, kHeader};
   for (int b = 1; b <= 2; ++b) {
@@ -32,6 +33,7 @@ void write_run(const testsupport::TempDir& dir) {
     }
   }
   p[0] += line(3, 1, 0, 0, 301);
+  p[3] += "3\t2\t1\t3\t12.5";  // being written: no newline yet
   for (int i = 0; i < 4; ++i) dir.write("chain_" + std::to_string(i), p[i]);
   dir.write("chain_07", "not a chain file of ours");
 }
