@@ -9,6 +9,7 @@
 #include "atomic_file.h"
 #include "block_progress.h"
 #include "blockloop.h"
+#include "chains.h"
 #include "command_line.h"
 #include "exchange.h"
 #include "freeform_in.h"
@@ -106,7 +107,8 @@ void block_loop(Global& g,
                 RunConfig& c,
                 Data& d,
                 MPI_Comm subcomm,
-                textio::AtomicFile* scatter) {
+                textio::AtomicFile* scatter,
+                ChainWriter& chains) {
   const bool root = g.mpiid == 0;
   int32_t totaltime = 0;
   int32_t ncall = 0;
@@ -125,6 +127,7 @@ void block_loop(Global& g,
       sincex += 1;
       level = next_level(level, c.ntemperatures);
       run_move(g, c, d, sampling, std::cout);
+      if (g.temperature == 1.0) chain_record(chains, k, n, c.chi2cur, g);
       // Only process 0 has a scatter file; the records of another process
       // at temperature 1 are dropped.
       if (c.scatter && scatter != nullptr && g.temperature == 1.0) {
@@ -142,6 +145,11 @@ void block_loop(Global& g,
                                              std::cout);
         tempering_statistics(c, outcome);
       }
+    }
+    const std::string chain_error = chain_block_end(chains);
+    if (!chain_error.empty()) {
+      put_line(std::cout, chain_error);
+      ++g.write_failures;
     }
     barrier();
     if (sampling) {
@@ -200,6 +208,19 @@ bool open_scatter(Global& g, textio::AtomicFile& file) {
   return true;
 }
 
+// Replaces the chain files of an earlier run (process 0 removes those of
+// processes this run does not have) and opens this process's; says so when
+// it cannot (counted in g.write_failures), and the run goes on without it.
+void open_chains(Global& g, const RunConfig& c, ChainWriter& chains) {
+  if (g.mpiid == 0) remove_stale_chains(g.mpisize);
+  if (!chain_open(chains, g, c)) {
+    put_line(std::cout,
+             textio::free_line("error opening file " + chain_name(g.mpiid) +
+                               ": " + chains.error));
+    ++g.write_failures;
+  }
+}
+
 // The whole run of one process; returns its exit status.
 int run(Global& g, RunConfig& c, Data& d) {
   const bool root = g.mpiid == 0;
@@ -239,8 +260,10 @@ int run(Global& g, RunConfig& c, Data& d) {
 
   textio::AtomicFile scatter_file;
   const bool scatter_open = c.scatter && root && open_scatter(g, scatter_file);
+  ChainWriter chains;
+  open_chains(g, c, chains);
 
-  block_loop(g, c, d, subcomm, scatter_open ? &scatter_file : nullptr);
+  block_loop(g, c, d, subcomm, scatter_open ? &scatter_file : nullptr, chains);
 
   if (c.tempering) {
     c.temperingorder.clear();
@@ -255,15 +278,17 @@ int run(Global& g, RunConfig& c, Data& d) {
   d.simdata.clear();
   g.fitparams.clear();
   barrier();
-  // The run went to its end; a result file that could not be written still
-  // fails it, on every process.
+  // The run went to its end; a result or chain file that could not be
+  // written on any process still fails it, on every process.
+  const int32_t failures =
+      g.mpisize > 1 ? sum_all(g.write_failures) : g.write_failures;
   Status end;
-  if (root && g.write_failures > 0) {
-    end = Status::stop("error: " + std::to_string(g.write_failures) +
+  if (failures > 0) {
+    end = Status::stop("error: " + std::to_string(failures) +
                        " writes of result files failed (see above)");
-    put_line(std::cout, textio::free_line(end.message));
+    if (root) put_line(std::cout, textio::free_line(end.message));
   }
-  return exit_status(agree_on(g, end).code);
+  return exit_status(end.code);
 }
 
 }  // namespace

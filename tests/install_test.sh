@@ -13,7 +13,7 @@ fail() {
 }
 
 "$cmake" --install "$build" --prefix "$prefix" >/dev/null
-for p in ionoscan append ptfit rsfdump ionoplot; do
+for p in ionoscan append ptfit ptsummary rsfdump ionoplot; do
   [ -x "$prefix/bin/$p" ] || fail "bin/$p missing"
   got=$("$prefix/bin/$p" --version) || fail "$p --version failed"
   [ "$got" = "$p $version" ] || fail "$p --version says: $got"

@@ -12,8 +12,10 @@
 #   2. ionoscan on each part (answers example/input, 15-minute steps).
 #   3. append: both parts' band-1 series joined into one series file.
 #   4. ptfit: model 1 with two sinusoids (7 parameters, ranges in
-#      example/params.txt) as an MPI job of 2 processes with tempering.
-#   5. tools/plot: every series, every ptfit result and one ionogram.
+#      example/params.txt) as an MPI job of 2 processes with tempering;
+#      ptsummary: the fit's medians, intervals and convergence figures.
+#   5. tools/plot: every series, every ptfit result (the chains' traces
+#      and pairs too) and one ionogram.
 # It prints the truth beside ptfit's fitted values and where everything is.
 #
 # usage: tools/example-run.sh [options] OUTDIR
@@ -81,8 +83,9 @@ rsfmake="$build/tools/rsfgen/rsfmake"
 ionoscan="$build/ionogram/ionoscan"
 append="$build/append/append"
 ptfit="$build/fitter/ptfit"
+ptsummary="$build/summary/ptsummary"
 export IONO_RSFDUMP="$build/ionogram/rsfdump"
-for p in "$rsfmake" "$ionoscan" "$append" "$ptfit" "$IONO_RSFDUMP"; do
+for p in "$rsfmake" "$ionoscan" "$append" "$ptfit" "$ptsummary" "$IONO_RSFDUMP"; do
   [ -x "$p" ] || fail 1 "$p is not built"
 done
 if [ -z "$mpirun_cmd" ]; then
@@ -222,13 +225,20 @@ echo "   last block report (sigma: the spread of the samples with unit weights; 
 echo "   running mean makes neighbouring points share their noise, so the real"
 echo "   uncertainty is a few times larger)"
 
+echo "== ptsummary: the fit from its chains, blocks 1-$statistics as burn-in"
+# --strict off: a warning is part of the answer, not a failure of the
+# example (the README says how to read them).
+(cd "$out/fit" && "$ptsummary" --params params.txt --burn "$statistics" \
+  >ptsummary.out) || fail 1 "ptsummary failed (see $out/fit/ptsummary.out)"
+sed 's/^/   /' "$out/fit/ptsummary.out"
+
 echo "== pictures (tools/plot)"
 if command -v gnuplot >/dev/null; then
   {
     "$here/plot" ionoscan "$out/part1"
     "$here/plot" ionoscan "$out/part2"
     "$here/plot" ionoscan "$out"
-    "$here/plot" ptfit "$out/fit" "$series"
+    "$here/plot" --burn "$statistics" ptfit "$out/fit" "$series"
     "$here/plot" rsf "$out/rsf/$(printf 'station_%06d.RSF' $(((12 - hour) * 60 / every)))" \
       "$out/ionogram.png"
   } >"$out/pictures.txt" || fail 1 "tools/plot failed"
@@ -245,6 +255,8 @@ cat <<EOF
    station_maxima_1.dat the joined band-1 series (and its picture)
    fit/                 ptfit's answers, parameter file, listing (ptfit.out),
                         histograms NAME.bin, chi2.bin, reconstructed,
-                        scatter_0, and their pictures
+                        scatter_0, chain_0 and chain_1, and their pictures
+                        (trace.png, corner.png); ptsummary's table
+                        (ptsummary.out, summary.tsv)
    summary.txt          truth, 7-step mean, fitted mean and sigma a line
 EOF

@@ -9,6 +9,6 @@ bash tools/setup.sh
 echo "== building the programs (build/)"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j "$(nproc)" \
-  --target rsfmake ionoscan append ptfit rsfdump >/dev/null
+  --target rsfmake ionoscan append ptfit ptsummary rsfdump >/dev/null
 rm -rf build/example
 bash tools/example-run.sh "$@" build/example

@@ -28,6 +28,7 @@ const std::vector<Program> kPrograms = {
     {"ionoscan", IONO_IONOSCAN_BIN, false},
     {"append", IONO_APPEND_BIN, false},
     {"ptfit", IONO_PTFIT_BIN, false},
+    {"ptsummary", IONO_PTSUMMARY_BIN, true},
     {"rsfdump", IONO_RSFDUMP_BIN, true},
     {"rsfmake", IONO_RSFMAKE_BIN, true},
     {"plot", IONO_PLOT, true},

@@ -2,8 +2,8 @@
 // two days of soundings, a day without, two more days, and 5 blocks of
 // 2000 moves, through the built programs in a temporary directory. The
 // fitted periods must come back to the generator's 24 and 12 hours, the
-// phases and amplitudes to the truth that the script prints, and every
-// picture must be a PNG.
+// phases and amplitudes to the truth that the script prints, ptsummary
+// must summarise the fit, and every picture must be a PNG.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -88,12 +88,18 @@ TEST(Example, FitsThePeriodsItGeneratedAndDrawsEveryPicture) {
   if (std::system("command -v gnuplot >/dev/null 2>&1") != 0) {
     GTEST_SKIP() << "gnuplot is not installed: no pictures to check";
   }
-  // Both bands of each part, the joined series, ptfit's model and its 8
-  // histograms, one ionogram.
+  // ptsummary's table: the 7 parameters and chi2.
+  std::istringstream tsv(dir.read("out/fit/summary.tsv"));
+  int lines = 0;
+  for (std::string line; std::getline(tsv, line);) ++lines;
+  EXPECT_EQ(lines, 9) << dir.read("out/fit/ptsummary.out");
+
+  // Both bands of each part, the joined series, ptfit's model, its 8
+  // histograms and the chains' traces and pairs, one ionogram.
   std::istringstream listed(dir.read("out/pictures.txt"));
   std::vector<std::string> pictures;
   for (std::string line; std::getline(listed, line);) pictures.push_back(line);
-  EXPECT_EQ(pictures.size(), 15u);
+  EXPECT_EQ(pictures.size(), 17u);
   for (const std::string& png : pictures) expect_png(png);
 }
 
