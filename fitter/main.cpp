@@ -2,6 +2,7 @@
 // file, run as one MPI job. This file holds the order of the run: start-up,
 // the block loop and the end; the work is done by the procedures it calls.
 #include <csignal>
+#include <cstdio>
 #include <exception>
 #include <iostream>
 #include <string>
@@ -10,7 +11,6 @@
 #include "block_progress.h"
 #include "blockloop.h"
 #include "chains.h"
-#include "command_line.h"
 #include "exchange.h"
 #include "freeform_in.h"
 #include "freeform_out.h"
@@ -20,6 +20,7 @@
 #include "moves.h"
 #include "mpi_comm.h"
 #include "mpi_ptfit.h"
+#include "options.h"
 #include "progress.h"
 #include "report.h"
 #include "result_writer.h"
@@ -108,15 +109,16 @@ void block_loop(Global& g,
                 Data& d,
                 MPI_Comm subcomm,
                 textio::AtomicFile* scatter,
-                ChainWriter& chains) {
+                ChainWriter& chains,
+                const PtfitOptions& o) {
   const bool root = g.mpiid == 0;
   int32_t totaltime = 0;
   int32_t ncall = 0;
   // Process 0's result files are made and written while the next block
   // runs.
   ResultWriter writer;
-  const BlockProgress progress =
-      block_progress_start(root ? textio::progress_stream() : nullptr);
+  std::FILE* shown = o.progress ? stderr : textio::progress_stream();
+  const BlockProgress progress = block_progress_start(root ? shown : nullptr);
   for (int32_t k = 1; k <= g.nblocks; ++k) {
     int32_t level = -1;
     TickReading start;
@@ -222,7 +224,7 @@ void open_chains(Global& g, const RunConfig& c, ChainWriter& chains) {
 }
 
 // The whole run of one process; returns its exit status.
-int run(Global& g, RunConfig& c, Data& d) {
+int run(Global& g, RunConfig& c, Data& d, const PtfitOptions& o) {
   const bool root = g.mpiid == 0;
   textio::LineSource in = textio::stdin_source();
   if (root) put_line(std::cout, nprocesses_line(g.mpisize));
@@ -253,7 +255,11 @@ int run(Global& g, RunConfig& c, Data& d) {
   if (root) put_lines(std::cout, parameter_listing(g));
 
   barrier();
-  seed(g.rng, g.mpiid);
+  if (o.seeded) {
+    seed_from(g.rng, o.seed, g.mpiid);
+  } else {
+    seed(g.rng, g.mpiid);
+  }
   first_moves(g, c, d, std::cout);
   put_line(std::cout, initial_chi2_line(g.mpiid, c.chi2cur));
   barrier();
@@ -263,7 +269,8 @@ int run(Global& g, RunConfig& c, Data& d) {
   ChainWriter chains;
   open_chains(g, c, chains);
 
-  block_loop(g, c, d, subcomm, scatter_open ? &scatter_file : nullptr, chains);
+  block_loop(
+      g, c, d, subcomm, scatter_open ? &scatter_file : nullptr, chains, o);
 
   if (c.tempering) {
     c.temperingorder.clear();
@@ -296,7 +303,7 @@ int run(Global& g, RunConfig& c, Data& d) {
 }  // namespace ptfit
 
 int main(int argc, char** argv) {
-  const textio::CommandLine cl = textio::read_command_line(argc, argv);
+  const ptfit::PtfitOptions o = ptfit::read_options(argc, argv);
   // Under a file size limit a write must fail (and be reported), not kill
   // the process.
   std::signal(SIGXFSZ, SIG_IGN);
@@ -305,19 +312,22 @@ int main(int argc, char** argv) {
   ptfit::RunConfig c;
   ptfit::Data d;
   ptfit::mpi_start(&argc, &argv, g.mpiid, g.mpisize);
-  if (cl.ask != textio::CommandLine::Ask::kRun) {
+  if (o.ask != textio::CommandLine::Ask::kRun) {
     // Every process has the same command line: process 0 answers it, and
     // all end alike before any collective step.
-    int answered = cl.ask == textio::CommandLine::Ask::kRefused ? 2 : 0;
+    int answered = o.ask == textio::CommandLine::Ask::kRefused ? 2 : 0;
     if (g.mpiid == 0) {
-      answered = textio::answer_command_line(cl, "ptfit", ptfit::kUsage);
+      answered = o.ask == textio::CommandLine::Ask::kRefused
+                     ? textio::refuse_argument("ptfit", o.refusal)
+                     : textio::answer_command_line(
+                           {o.ask, {}}, "ptfit", ptfit::kUsage);
     }
     ptfit::mpi_stop();
     return answered;
   }
   int status = 0;
   try {
-    status = ptfit::run(g, c, d);
+    status = ptfit::run(g, c, d, o);
   } catch (const std::exception& e) {
     // Out of memory or the like on one process: end the whole job rather
     // than leave the others waiting.
