@@ -58,4 +58,15 @@ PtfitOptions read_options(int argc, const char* const* argv) {
   return o;
 }
 
+int32_t read_kill_point(const char* text) {
+  if (text == nullptr) return 0;
+  const std::string_view t = text;
+  int32_t k = 0;
+  const auto got = std::from_chars(t.data(), t.data() + t.size(), k);
+  if (got.ec != std::errc() || got.ptr != t.data() + t.size() || k < 1) {
+    return 0;
+  }
+  return k;
+}
+
 }  // namespace ptfit

@@ -41,4 +41,9 @@ PtfitOptions read_options(int argc, const char* const* argv);
 // the refusal otherwise.
 bool read_seed(std::string_view text, uint64_t& seed, std::string& refusal);
 
+// The testing aid PTFIT_TEST_KILL=K: every process ends itself by SIGKILL
+// at the end of block K, before its checkpoint. The block from `text`, or
+// 0 (never) when it is null or no positive integer.
+int32_t read_kill_point(const char* text);
+
 }  // namespace ptfit
