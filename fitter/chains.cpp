@@ -274,9 +274,6 @@ std::string chain_block_end(ChainWriter& w) {
   if (w.current.used > 0) hand_over(w);
   std::unique_lock<std::mutex> hold(w.lock);
   w.idle.wait(hold, [&w] { return w.queue.empty() && !w.busy; });
-  if (w.sync && w.error.empty() && ::fdatasync(w.fd) != 0) {
-    w.error = std::strerror(errno);
-  }
   if (w.error.empty() || w.reported) return "";
   w.reported = true;
   w.active = false;

@@ -45,7 +45,6 @@ struct ChainWriter {
   std::string ids;             // "\tLADDER\tPROCESS\t"
   // The walk's side.
   bool active = false;  // lines are recorded
-  bool sync = false;    // each block end syncs the file to disk
   ChainChunk current;
   // Shared with the thread, under `lock`.
   std::mutex lock;
@@ -129,7 +128,7 @@ void chain_record(
     ChainWriter& w, int32_t block, int32_t move, double chi2, const Global& g);
 
 // At a block end: hands over the block's last lines and waits until every
-// line so far is in the file (and on disk, with w.sync). Returns " error
+// line so far is in the file. Returns " error
 // writing file chain_N: reason" once when the file failed (it then ends with
 // the last whole line written before the failure, and nothing more is
 // recorded), else "".

@@ -131,7 +131,6 @@ void open_files(Global& g, const RunConfig& c, Walk& w) {
     ++g.write_failures;
   }
   if (root) remove_stale_chains(g.mpisize);
-  w.chains.sync = w.checkpoints;
   if (!chain_open(w.chains, g, c)) {
     put_line(std::cout,
              textio::free_line("error opening file " + chain_name(g.mpiid) +
@@ -152,7 +151,6 @@ bool reopen_files(Global& g,
       !scatter_reopen(w.scatter, scatter_name(g.mpiid), lengths.scatter)) {
     error = w.scatter.error;
   }
-  w.chains.sync = true;
   if (error.empty() && lengths.chain >= 0 &&
       !chain_reopen(w.chains, g, c, lengths.chain)) {
     error = w.chains.error;

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <iostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "block_progress.h"
@@ -77,10 +78,14 @@ void result_files(Global& g, Data& d, ResultWriter& writer) {
   barrier();
 }
 
-// This process's checkpoint after block w.loop.block: the scatter records
-// written out and synced first (process 0), the chain lines are already.
-// A failure is said and counted; the checkpoint before stays.
+// This process's checkpoint after block w.loop.block, once the one before
+// is written: made now, written on the checkpoint thread after the chain
+// lines and scatter records it counts are synced. A failure is said and
+// counted at the next block end; the checkpoint before stays.
 void write_block_checkpoint(Global& g, const RunConfig& c, Walk& w) {
+  for (const std::string& line : finish_checkpoint(w.writer)) {
+    report_failure(g, line);
+  }
   if (w.kill_block == w.loop.block) {
     std::fflush(nullptr);
     std::raise(SIGKILL);
@@ -92,16 +97,17 @@ void write_block_checkpoint(Global& g, const RunConfig& c, Walk& w) {
                                      w.scatter.error));
   }
   FileLengths lengths;
-  if (w.scatter.open) lengths.scatter = w.scatter.length;
-  lengths.chain = chain_length(w.chains);
-  const std::string bytes =
-      encode_checkpoint(w.fingerprint, g, c, w.loop, lengths);
-  std::string error;
-  if (!write_checkpoint(g.mpiid, bytes, error)) {
-    report_failure(g,
-                   textio::free_line("error writing file " +
-                                     checkpoint_name(g.mpiid) + ": " + error));
+  std::vector<SyncedFile> files;
+  if (w.scatter.in_place && w.scatter.open) {
+    lengths.scatter = w.scatter.length;
+    files.emplace_back(w.scatter.fd, scatter);
   }
+  lengths.chain = chain_length(w.chains);
+  if (lengths.chain >= 0) files.emplace_back(w.chains.fd, w.chains.path);
+  start_checkpoint(w.writer,
+                   g.mpiid,
+                   encode_checkpoint(w.fingerprint, g, c, w.loop, lengths),
+                   std::move(files));
 }
 
 }  // namespace
@@ -150,6 +156,9 @@ void block_loop(Global& g, RunConfig& c, Data& d, Walk& w) {
     if (w.checkpoints) write_block_checkpoint(g, c, w);
   }
   if (root) report_failed_writes(g, finish_writing(writer));
+  for (const std::string& line : finish_checkpoint(w.writer)) {
+    report_failure(g, line);
+  }
 }
 
 }  // namespace ptfit

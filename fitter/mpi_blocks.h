@@ -10,6 +10,7 @@
 
 #include "chains.h"
 #include "checkpoint.h"
+#include "checkpoint_writer.h"
 #include "fingerprint.h"
 #include "global.h"
 #include "scatter_file.h"
@@ -23,6 +24,7 @@ struct Walk {
   ChainWriter chains;
   LoopState loop;            // blocks done, time counted, exchange calls
   bool checkpoints = false;  // a checkpoint at every block end (--resume)
+  CheckpointWriter writer;   // the checkpoint under way
   Fingerprint fingerprint;   // of this run, kept in every checkpoint
   bool progress = false;     // the line a block also off a terminal
   // Testing aid: the process ends itself by SIGKILL at the end of block

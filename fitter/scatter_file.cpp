@@ -107,11 +107,7 @@ void scatter_append(ScatterFile& f, std::string_view record) {
 
 bool scatter_block_end(ScatterFile& f) {
   if (!f.in_place || f.fd < 0 || f.reported) return true;
-  if (f.open && write_out(f)) {
-    if (::fdatasync(f.fd) == 0) return true;
-    f.error = "cannot write " + f.atomic.path + ": " + reason();
-    f.open = false;
-  }
+  if (f.open && write_out(f)) return true;
   // A failure of this block, or of an earlier write of it: said once.
   f.reported = true;
   return false;

@@ -2,9 +2,10 @@
 // Ordinarily it grows in a temporary file beside it that replaces it when
 // the run ends, so that a run killed midway leaves the previous file whole.
 // A run that writes checkpoints (--resume) writes it in place instead: the
-// records of a block are written out and synced at the block end, so that
-// its length at every block end is known and a resumed run can cut it back
-// to the length its checkpoint recorded.
+// records of a block are written out at the block end (and synced before
+// the checkpoint, checkpoint_writer.h), so that its length at every block
+// end is known and a resumed run can cut it back to the length its
+// checkpoint recorded.
 #pragma once
 
 #include <cstdint>
@@ -42,10 +43,10 @@ bool scatter_reopen(ScatterFile& f, const std::string& path, int64_t length);
 // Appends one record (with its newline).
 void scatter_append(ScatterFile& f, std::string_view record);
 
-// At a block end, in place: writes out the block's records and syncs them.
-// False, with f.error, once when that or an earlier write of the block
-// failed: the file is cut back to its whole records and keeps no more.
-// True otherwise (and always when not in place).
+// At a block end, in place: writes out the block's records. False, with
+// f.error, once when that or an earlier write of the block failed: the file
+// is cut back to its whole records and keeps no more. True otherwise (and
+// always when not in place).
 bool scatter_block_end(ScatterFile& f);
 
 // At the end of the run: the temporary file replaces the target, or the
