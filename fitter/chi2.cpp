@@ -59,15 +59,17 @@ bool check_nparams(int32_t modeltype, int32_t nparams, std::string& message) {
   return false;
 }
 
+bool chi2_computable(const Global& g, const Data& d) {
+  return nparams_fit(d.modeltype, g.nparams) &&
+         g.fitparams.size() >= static_cast<size_t>(g.nparams) &&
+         d.simdata.size() >= 3 * static_cast<size_t>(std::max(d.ndata, 0));
+}
+
 double chi2(const Global& g, Data& d) {
   d.pi = kPi;
   const int32_t modeltype = d.modeltype;
   const int32_t nparams = g.nparams;
-  if (!nparams_fit(modeltype, nparams) ||
-      g.fitparams.size() < static_cast<size_t>(nparams) ||
-      d.simdata.size() < 3 * static_cast<size_t>(std::max(d.ndata, 0))) {
-    return std::numeric_limits<double>::quiet_NaN();
-  }
+  if (!chi2_computable(g, d)) return std::numeric_limits<double>::quiet_NaN();
   if (modeltype < 1 || modeltype > 4) return 0.0;
   const Fitparam* fp = g.fitparams.data();
   auto p = [fp](int32_t j) { return fp[j - 1].value; };

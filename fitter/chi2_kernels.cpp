@@ -300,9 +300,15 @@ PTFIT_INLINE double sum_model4_body(const double* y,
 PTFIT_PATH_KERNELS(sse2, )
 #ifdef PTFIT_X86
 PTFIT_PATH_KERNELS(avx2, __attribute__((target("avx2"))))
-// GCC 12 keeps to 256-bit vectors on AVX-512 unless told otherwise.
-PTFIT_PATH_KERNELS(avx512,
-                   __attribute__((target("avx512f,prefer-vector-width=512"))))
+// GCC 12 keeps to 256-bit vectors on AVX-512 unless told otherwise; clang
+// (the fuzzing build) knows no such target option.
+#if defined(__clang__)
+#define PTFIT_AVX512_TARGET __attribute__((target("avx512f")))
+#else
+#define PTFIT_AVX512_TARGET \
+  __attribute__((target("avx512f,prefer-vector-width=512")))
+#endif
+PTFIT_PATH_KERNELS(avx512, PTFIT_AVX512_TARGET)
 #endif
 
 }  // namespace

@@ -162,11 +162,7 @@ void update_levels(Chi2Cache& c, const Fitparam* fp) {
 double chi2_cached(const Global& g, const Data& d, Chi2Cache& c) {
   const int32_t modeltype = d.modeltype;
   const int32_t nparams = g.nparams;
-  if (!nparams_fit(modeltype, nparams) ||
-      g.fitparams.size() < static_cast<size_t>(nparams) ||
-      d.simdata.size() < 3 * static_cast<size_t>(std::max(d.ndata, 0))) {
-    return std::numeric_limits<double>::quiet_NaN();
-  }
+  if (!chi2_computable(g, d)) return std::numeric_limits<double>::quiet_NaN();
   if (modeltype < 1 || modeltype > 4) return 0.0;
   if (!built_for(c, d, nparams)) build(c, d, nparams);
   const Fitparam* fp = g.fitparams.data();

@@ -73,6 +73,10 @@ float time(
 // 3 for models 2 and 3, any count that is not negative for other types.
 bool nparams_fit(int32_t modeltype, int32_t nparams);
 
+// Whether the chi-square can be computed: nparams fits the model's layout
+// and the table and the data are as long as nparams and ndata say.
+bool chi2_computable(const Global& g, const Data& d);
+
 // The start-up check of nparams_fit: false with a one-line message that
 // names the layout when the count does not fit.
 bool check_nparams(int32_t modeltype, int32_t nparams, std::string& message);

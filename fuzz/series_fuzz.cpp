@@ -70,7 +70,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   long nrecords = 0;  // up to the last line that is not blank
   for (std::string line; std::getline(lines, line);) {
     ++nlines;
-    if (line.find_first_not_of(" \t\r") != std::string::npos) {
+    // A byte-order mark that starts the text is no part of its first line.
+    const size_t from = nlines == 1 && line.starts_with("\xEF\xBB\xBF") ? 3 : 0;
+    if (line.find_first_not_of(" \t\r", from) != std::string::npos) {
       nrecords = nlines;
     }
     check_line(line);

@@ -19,6 +19,8 @@
 
 namespace {
 
+using testsupport::garbage;
+
 namespace fs = std::filesystem;
 using testsupport::TempDir;
 
@@ -44,13 +46,6 @@ struct Case {
 };
 
 void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
-
-// 1 KiB of every byte value in turn: no text, NULs included.
-std::string garbage() {
-  std::string g;
-  for (int i = 0; i < 1024; ++i) g += static_cast<char>(i % 256);
-  return g;
-}
 
 std::string no_change(const TempDir&) { return ""; }
 

@@ -20,6 +20,8 @@
 
 namespace {
 
+using testsupport::garbage;
+
 namespace fs = std::filesystem;
 using ptfit_test::series_line;
 using ptfit_test::TempDir;
@@ -57,13 +59,6 @@ std::string four_points() {
   return series_line(100, 10, 0, 9, 1) + series_line(100, 10, 15, 11, 1) +
          series_line(100, 10, 30, 9, 1) + series_line(100, 10, 45, 11, 1) +
          series_line(100, 11, 0, 10, 1);
-}
-
-// 1 KiB of every byte value in turn: no text, NULs included.
-std::string garbage() {
-  std::string g;
-  for (int i = 0; i < 1024; ++i) g += static_cast<char>(i % 256);
-  return g;
 }
 
 enum class Env { kPlain, kReadOnlyDir, kFullDisk, kSizeLimit };

@@ -18,6 +18,8 @@
 namespace ionoscan::testing {
 namespace {
 
+using testsupport::garbage;
+
 namespace fs = std::filesystem;
 
 // The answers of the good run, a line each: two bands, logo "run".
@@ -54,13 +56,6 @@ struct Case {
 };
 
 void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
-
-// 1 KiB of every byte value in turn: no text, NULs included.
-std::string garbage() {
-  std::string g;
-  for (int i = 0; i < 1024; ++i) g += static_cast<char>(i % 256);
-  return g;
-}
 
 std::string make_fifo(ScanDir& d, const std::string& name) {
   fs::remove_all(d.at(name));

@@ -13,6 +13,13 @@
 
 namespace testsupport {
 
+// 1 KiB of every byte value in turn: no text, NULs included.
+inline std::string garbage() {
+  std::string g;
+  for (int i = 0; i < 1024; ++i) g += static_cast<char>(i % 256);
+  return g;
+}
+
 // At most the first 2000 characters of `text`, for a failure message.
 inline std::string head_of(const std::string& text) {
   return text.size() <= 2000 ? text : text.substr(0, 2000) + "...";
