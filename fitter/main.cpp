@@ -6,8 +6,10 @@
 #include <csignal>
 #include <cstdlib>
 #include <exception>
+#include <filesystem>
 #include <iostream>
 #include <string>
+#include <system_error>
 
 #include "atomic_file.h"
 #include "blockloop.h"
@@ -118,10 +120,15 @@ MPI_Comm join_ladder(Global& g, RunConfig& c) {
 // Opens the files of a fresh walk: process 0's scatter file (in place when
 // the run writes checkpoints) and this process's chain file, replacing an
 // earlier run's (process 0 removes the chain files of processes this run
-// does not have). A file that cannot be made is said and counted in
-// g.write_failures, and the run goes on without it.
+// does not have). The earlier run's checkpoints of this process go too:
+// they describe files that are now replaced, and a later --resume must not
+// graft that run onto this one. A file that cannot be made is said and
+// counted in g.write_failures, and the run goes on without it.
 void open_files(Global& g, const RunConfig& c, Walk& w) {
   const bool root = g.mpiid == 0;
+  std::error_code ignored;
+  std::filesystem::remove(checkpoint_name(g.mpiid), ignored);
+  std::filesystem::remove(previous_checkpoint_name(g.mpiid), ignored);
   if (c.scatter && root &&
       !scatter_open(
           w.scatter, scatter_name(g.mpiid), w.checkpoints, scatter_header(g))) {

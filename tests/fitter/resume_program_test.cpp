@@ -206,6 +206,17 @@ void expect_resumed_as_uninterrupted(int np, int nclones) {
   for (const auto& e : std::filesystem::directory_iterator(dir.path)) {
     EXPECT_FALSE(has(e.path().filename().string(), ".tmp")) << e.path();
   }
+
+  // A run without --resume replaces the files, and the checkpoints that
+  // describe them go too: a later --resume starts afresh instead of
+  // grafting the old run onto the new files.
+  r = run(dir, np, "", answers(nclones));
+  ASSERT_EQ(r.status, 0) << r.out << r.err;
+  for (int p = 0; p < np; ++p) {
+    const std::string name = "checkpoint_" + std::to_string(p);
+    EXPECT_FALSE(std::filesystem::exists(dir.at(name))) << name;
+    EXPECT_FALSE(std::filesystem::exists(dir.at(name + ".prev"))) << name;
+  }
 }
 
 TEST(Resume, AKilledRunResumedGivesTheUninterruptedRunsFilesAndReports) {
