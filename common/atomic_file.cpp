@@ -7,10 +7,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <vector>
 
 #include "regular_file.h"
@@ -225,6 +227,28 @@ void atomic_abort(AtomicFile& f) {
   if (!f.tmp.empty()) ::unlink(f.tmp.c_str());
   f.tmp.clear();
   f.buffer.clear();
+}
+
+void remove_left_temporaries(const std::string& path) {
+  namespace fs = std::filesystem;
+  const fs::path target(path);
+  const fs::path dir = target.has_parent_path() ? target.parent_path() : ".";
+  const std::string stem = target.filename().string() + ".tmp";
+  std::error_code ec;
+  for (fs::directory_iterator it(dir, ec);
+       !ec && it != fs::directory_iterator();
+       it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (name.size() != stem.size() + 6 || name.rfind(stem, 0) != 0) continue;
+    const bool random_part =
+        std::all_of(name.begin() + stem.size(), name.end(), [](char ch) {
+          return std::isalnum(static_cast<unsigned char>(ch)) != 0;
+        });
+    std::error_code ignored;
+    if (random_part && it->is_regular_file(ignored)) {
+      fs::remove(it->path(), ignored);
+    }
+  }
 }
 
 bool write_file_atomic(const std::string& path,

@@ -62,6 +62,12 @@ bool atomic_commit(AtomicFile& f);
 // Drops the temporary file; the target is left as it was.
 void atomic_abort(AtomicFile& f);
 
+// Removes the temporary files that atomic_open made beside `path` and that
+// a killed process left behind: "NAME.tmp" and six letters or digits, NAME
+// being the last part of `path`. A run that goes on after a kill calls it
+// for the files it writes whole.
+void remove_left_temporaries(const std::string& path);
+
 // Writes `text` to `path` whole or not at all (as atomic_commit).
 bool write_file_atomic(const std::string& path,
                        std::string_view text,

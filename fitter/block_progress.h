@@ -14,11 +14,12 @@ namespace ptfit {
 struct BlockProgress {
   std::FILE* to = nullptr;  // null: nothing is shown
   std::chrono::steady_clock::time_point start{};
+  int32_t done_before = 0;  // blocks done before the clock started
 };
 
-// Starts the clock of the block loop; the lines go to `to` unless it is
-// null.
-BlockProgress block_progress_start(std::FILE* to);
+// Starts the clock of the block loop, `done_before` blocks being done (a
+// resumed run); the lines go to `to` unless it is null.
+BlockProgress block_progress_start(std::FILE* to, int32_t done_before = 0);
 
 // Shows the line after block k of nblocks of nmoves moves each.
 void block_progress_report(const BlockProgress& p,
@@ -37,5 +38,10 @@ std::string block_progress_line(int32_t k,
                                 int32_t nblocks,
                                 int64_t moves,
                                 double seconds);
+
+// The same when the `moves` and `seconds` are those of the last `timed`
+// blocks only (a resumed run): the time left is seconds / timed a block.
+std::string block_progress_line(
+    int32_t k, int32_t nblocks, int64_t moves, double seconds, int32_t timed);
 
 }  // namespace ptfit

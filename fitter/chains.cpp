@@ -2,6 +2,7 @@
 #include "chains.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -184,6 +185,24 @@ char* chain_lines(char* out,
   return out;
 }
 
+namespace {
+
+// The table of varied parameters and the ids of the lines; then the
+// thread starts and lines are recorded.
+void start(ChainWriter& w, const Global& g, const RunConfig& c) {
+  for (size_t j = 0; j < g.fitparams.size(); ++j) {
+    if (g.fitparams[j].vary != 0) w.varied.push_back(j);
+  }
+  w.nvalues = int32_t(w.varied.size());
+  w.ids = '\t' + std::to_string(chain_ladder(g.mpiid, c)) + '\t' +
+          std::to_string(g.mpiid) + '\t';
+  w.current.raw.resize(kChunkLines * stride(w));
+  w.thread = std::thread(write_chunks, &w);
+  w.active = true;
+}
+
+}  // namespace
+
 bool chain_open(ChainWriter& w, const Global& g, const RunConfig& c) {
   w.path = chain_name(g.mpiid);
   w.fd = ::open(w.path.c_str(),
@@ -193,22 +212,44 @@ bool chain_open(ChainWriter& w, const Global& g, const RunConfig& c) {
     w.error = std::strerror(errno);
     return false;
   }
-  for (size_t j = 0; j < g.fitparams.size(); ++j) {
-    if (g.fitparams[j].vary != 0) w.varied.push_back(j);
-  }
-  w.nvalues = int32_t(w.varied.size());
-  w.ids = '\t' + std::to_string(chain_ladder(g.mpiid, c)) + '\t' +
-          std::to_string(g.mpiid) + '\t';
   const std::string header = chain_header(g);
   if (!write_whole(w.fd, header.data(), header.size(), w.error)) {
     ::close(w.fd);
     w.fd = -1;
     return false;
   }
-  w.current.raw.resize(kChunkLines * stride(w));
-  w.thread = std::thread(write_chunks, &w);
-  w.active = true;
+  start(w, g, c);
   return true;
+}
+
+bool chain_reopen(ChainWriter& w,
+                  const Global& g,
+                  const RunConfig& c,
+                  int64_t length) {
+  w.path = chain_name(g.mpiid);
+  w.fd = ::open(w.path.c_str(), O_WRONLY | O_CLOEXEC | O_APPEND);
+  struct stat st;
+  if (w.fd < 0 || ::fstat(w.fd, &st) != 0) {
+    w.error = "cannot open " + w.path + ": " + std::strerror(errno);
+    return false;
+  }
+  if (!S_ISREG(st.st_mode) || st.st_size < length) {
+    w.error = w.path + " holds " + std::to_string(st.st_size) +
+              " bytes, fewer than the " + std::to_string(length) +
+              " of the checkpoint";
+    return false;
+  }
+  if (::ftruncate(w.fd, length) != 0) {
+    w.error = "cannot cut " + w.path + " back: " + std::strerror(errno);
+    return false;
+  }
+  start(w, g, c);
+  return true;
+}
+
+int64_t chain_length(const ChainWriter& w) {
+  if (!w.active) return -1;
+  return int64_t(::lseek(w.fd, 0, SEEK_END));
 }
 
 void chain_record(

@@ -109,15 +109,29 @@ char* chain_lines(char* out,
 // w.error, when the file cannot be made; nothing is recorded then.
 bool chain_open(ChainWriter& w, const Global& g, const RunConfig& c);
 
+// Opens the existing chain file of process g.mpiid, cuts it back to
+// `length` bytes (what a checkpoint recorded) and starts the writing
+// thread; the lines to come follow them. False, with w.error, when the file
+// cannot be opened or holds fewer bytes; nothing is recorded then.
+bool chain_reopen(ChainWriter& w,
+                  const Global& g,
+                  const RunConfig& c,
+                  int64_t length);
+
+// The bytes in the file, or -1 when no lines are recorded (the file could
+// not be made or failed). REQUIRES: right after chain_block_end.
+int64_t chain_length(const ChainWriter& w);
+
 // Records the state after move `move` of block `block`.
 // REQUIRES: the process is at temperature 1.
 void chain_record(
     ChainWriter& w, int32_t block, int32_t move, double chi2, const Global& g);
 
 // At a block end: hands over the block's last lines and waits until every
-// line so far is in the file. Returns " error writing file chain_N: reason"
-// once when the file failed (it then ends with the last whole line written
-// before the failure, and nothing more is recorded), else "".
+// line so far is in the file. Returns " error
+// writing file chain_N: reason" once when the file failed (it then ends with
+// the last whole line written before the failure, and nothing more is
+// recorded), else "".
 std::string chain_block_end(ChainWriter& w);
 
 // Removes the chain files of an earlier run with more processes from the

@@ -1,29 +1,36 @@
 // ptfit: parallel-tempering fit of periodic models to a window of a series
 // file, run as one MPI job. This file holds the order of the run: start-up,
-// the block loop and the end; the work is done by the procedures it calls.
+// the start of the walk (fresh, or resumed from checkpoints), the block loop
+// (mpi_blocks.cpp) and the end; the work is done by the procedures it
+// calls.
 #include <csignal>
+#include <cstdlib>
 #include <exception>
+#include <filesystem>
 #include <iostream>
 #include <string>
+#include <system_error>
 
 #include "atomic_file.h"
-#include "block_progress.h"
 #include "blockloop.h"
 #include "chains.h"
-#include "command_line.h"
+#include "checkpoint.h"
 #include "exchange.h"
+#include "fingerprint.h"
 #include "freeform_in.h"
 #include "freeform_out.h"
 #include "getdata.h"
 #include "global.h"
 #include "lineout.h"
 #include "moves.h"
+#include "mpi_blocks.h"
+#include "mpi_checkpoint.h"
 #include "mpi_comm.h"
 #include "mpi_ptfit.h"
-#include "progress.h"
+#include "options.h"
 #include "report.h"
-#include "result_writer.h"
 #include "results.h"
+#include "scatter_file.h"
 #include "seed.h"
 #include "startup.h"
 #include "status.h"
@@ -32,13 +39,6 @@
 namespace ptfit {
 
 namespace {
-
-// Process 0 prints the lines of the result files that the writer could not
-// write and counts them in g.write_failures (the run ends with status 1).
-void report_failed_writes(Global& g, const std::vector<std::string>& lines) {
-  put_lines(std::cout, lines);
-  g.write_failures += static_cast<int32_t>(lines.size());
-}
 
 // The stop flag that process 0 broadcasts after a phase that ended with
 // `code` (0: the run goes on), and the code it stands for.
@@ -101,83 +101,6 @@ Status read_run(Global& g,
   return s;
 }
 
-// The replicas' walk: nblocks blocks of nmoves moves, with exchanges,
-// result files, block reports and time estimates.
-void block_loop(Global& g,
-                RunConfig& c,
-                Data& d,
-                MPI_Comm subcomm,
-                textio::AtomicFile* scatter,
-                ChainWriter& chains) {
-  const bool root = g.mpiid == 0;
-  int32_t totaltime = 0;
-  int32_t ncall = 0;
-  // Process 0's result files are made and written while the next block
-  // runs.
-  ResultWriter writer;
-  const BlockProgress progress =
-      block_progress_start(root ? textio::progress_stream() : nullptr);
-  for (int32_t k = 1; k <= g.nblocks; ++k) {
-    int32_t level = -1;
-    TickReading start;
-    if (root) start = read_tick_clock();
-    int32_t sincex = 0;
-    const bool sampling = k > c.statistics_start;
-    for (int32_t n = 1; n <= g.nmoves; ++n) {
-      sincex += 1;
-      level = next_level(level, c.ntemperatures);
-      run_move(g, c, d, sampling, std::cout);
-      if (g.temperature == 1.0) chain_record(chains, k, n, c.chi2cur, g);
-      // Only process 0 has a scatter file; the records of another process
-      // at temperature 1 are dropped.
-      if (c.scatter && scatter != nullptr && g.temperature == 1.0) {
-        textio::atomic_write(*scatter, scatter_record(g, c.chi2cur) + '\n');
-      }
-      if (c.tempering && sincex == c.nexchange) {
-        sincex = 0;
-        const int32_t outcome = evalexchange(g,
-                                             c,
-                                             d,
-                                             subcomm,
-                                             c.temperingorder[level],
-                                             c.temperingorder[level + 1],
-                                             ncall,
-                                             std::cout);
-        tempering_statistics(c, outcome);
-      }
-    }
-    const std::string chain_error = chain_block_end(chains);
-    if (!chain_error.empty()) {
-      put_line(std::cout, chain_error);
-      ++g.write_failures;
-    }
-    barrier();
-    if (sampling) {
-      // The previous block end's files are written by now (or reported).
-      if (root) report_failed_writes(g, finish_writing(writer));
-      plotbins(g, writer, std::cout);
-      special_plotbins(g, d, writer, std::cout);
-      if (root) start_writing(writer);
-      barrier();
-    }
-    block_report(g, c, d, k, std::cout);
-    barrier();
-    if (root) {
-      const TickReading now = read_tick_clock();
-      totaltime = add_block_time(
-          totaltime, ticks_between(start.count, now.count, now.max), now.rate);
-      put_lines(std::cout, time_lines(totaltime, k, g.nblocks));
-      block_progress_report(progress, k, g.nblocks, g.nmoves);
-    }
-    barrier();
-    if (c.tempering && g.mpisize > 1 && root) {
-      put_line(std::cout,
-               exchange_ratio_line(g.mpiid, c.nexaccept, c.nexattempt));
-    }
-  }
-  if (root) report_failed_writes(g, finish_writing(writer));
-}
-
 // The start temperature of this process, 1 without tempering; with
 // tempering its place in its ladder, the ladder's communicator (returned),
 // the level table and the exchange counts.
@@ -194,35 +117,112 @@ MPI_Comm join_ladder(Global& g, RunConfig& c) {
   return subcomm;
 }
 
-// Opens the scatter file of process g.mpiid and writes its header; false
-// (with a message, counted in g.write_failures) when it cannot be opened.
-bool open_scatter(Global& g, textio::AtomicFile& file) {
-  if (!textio::atomic_open(file, scatter_name(g.mpiid))) {
+// Opens the files of a fresh walk: process 0's scatter file (in place when
+// the run writes checkpoints) and this process's chain file, replacing an
+// earlier run's (process 0 removes the chain files of processes this run
+// does not have). The earlier run's checkpoints of this process go too:
+// they describe files that are now replaced, and a later --resume must not
+// graft that run onto this one. A file that cannot be made is said and
+// counted in g.write_failures, and the run goes on without it.
+void open_files(Global& g, const RunConfig& c, Walk& w) {
+  const bool root = g.mpiid == 0;
+  std::error_code ignored;
+  std::filesystem::remove(checkpoint_name(g.mpiid), ignored);
+  std::filesystem::remove(previous_checkpoint_name(g.mpiid), ignored);
+  if (c.scatter && root &&
+      !scatter_open(
+          w.scatter, scatter_name(g.mpiid), w.checkpoints, scatter_header(g))) {
     put_line(std::cout,
              textio::free_line("error opening file " + scatter_name(g.mpiid) +
-                               ": " + file.error));
+                               ": " + w.scatter.error));
     ++g.write_failures;
-    return false;
   }
-  textio::atomic_write(file, scatter_header(g));
-  return true;
-}
-
-// Replaces the chain files of an earlier run (process 0 removes those of
-// processes this run does not have) and opens this process's; says so when
-// it cannot (counted in g.write_failures), and the run goes on without it.
-void open_chains(Global& g, const RunConfig& c, ChainWriter& chains) {
-  if (g.mpiid == 0) remove_stale_chains(g.mpisize);
-  if (!chain_open(chains, g, c)) {
+  if (root) remove_stale_chains(g.mpisize);
+  if (!chain_open(w.chains, g, c)) {
     put_line(std::cout,
              textio::free_line("error opening file " + chain_name(g.mpiid) +
-                               ": " + chains.error));
+                               ": " + w.chains.error));
     ++g.write_failures;
   }
+}
+
+// A resumed walk's files, cut back to the lengths that its checkpoints
+// recorded (-1: the file kept no records then, and keeps none now). True
+// on every process when every process could.
+bool reopen_files(Global& g,
+                  const RunConfig& c,
+                  Walk& w,
+                  const FileLengths& lengths) {
+  std::string error;
+  if (lengths.scatter >= 0 &&
+      !scatter_reopen(w.scatter, scatter_name(g.mpiid), lengths.scatter)) {
+    error = w.scatter.error;
+  }
+  if (error.empty() && lengths.chain >= 0 &&
+      !chain_reopen(w.chains, g, c, lengths.chain)) {
+    error = w.chains.error;
+  }
+  if (!error.empty()) {
+    put_line(std::cout, textio::free_line("error: cannot resume: " + error));
+  }
+  return all_ok(error.empty());
+}
+
+// Removes what the kill of an earlier attempt may have left: the temporary
+// files of this process's checkpoint and, on process 0, of the result
+// files.
+void remove_left_temporaries(const Global& g) {
+  textio::remove_left_temporaries(checkpoint_name(g.mpiid));
+  if (g.mpiid != 0) return;
+  for (const Fitparam& p : g.fitparams) {
+    textio::remove_left_temporaries(histogram_name(p));
+  }
+  for (const char* name : {"chi2.bin", "reconstructed", "scatter_0"}) {
+    textio::remove_left_temporaries(name);
+  }
+}
+
+// The start of the walk. With --resume and checkpoints to resume from: the
+// state of their block and the files cut back to it. Otherwise a fresh
+// walk: the stream seeded (from --seed or the clock), the first moves and
+// the initial chi-square lines, new files. A stop when the checkpoints
+// cannot be resumed (the messages are printed).
+Status start_walk(
+    Global& g, RunConfig& c, Data& d, const PtfitOptions& o, Walk& w) {
+  const bool root = g.mpiid == 0;
+  w.checkpoints = o.resume;
+  w.progress = o.progress;
+  if (o.resume) {
+    w.fingerprint =
+        fingerprint_of(g, c, d, o.seeded ? std::to_string(o.seed) : "clock");
+    bool resumed = false;
+    FileLengths lengths;
+    const Status s = resume_from_checkpoints(
+        g, c, d, w.fingerprint, w.loop, lengths, resumed, std::cout);
+    if (!s.ok()) return s;
+    remove_left_temporaries(g);
+    if (resumed) {
+      if (root) put_line(std::cout, resumed_line(w.loop.block, g.nblocks));
+      barrier();
+      return reopen_files(g, c, w, lengths) ? Status() : Status::stop("");
+    }
+    if (root) put_line(std::cout, textio::free_line(kFreshStart));
+    w.loop.run_id = share_run_id(g);
+  }
+  if (o.seeded) {
+    seed_from(g.rng, o.seed, g.mpiid);
+  } else {
+    seed(g.rng, g.mpiid);
+  }
+  first_moves(g, c, d, std::cout);
+  put_line(std::cout, initial_chi2_line(g.mpiid, c.chi2cur));
+  barrier();
+  open_files(g, c, w);
+  return {};
 }
 
 // The whole run of one process; returns its exit status.
-int run(Global& g, RunConfig& c, Data& d) {
+int run(Global& g, RunConfig& c, Data& d, const PtfitOptions& o) {
   const bool root = g.mpiid == 0;
   textio::LineSource in = textio::stdin_source();
   if (root) put_line(std::cout, nprocesses_line(g.mpisize));
@@ -244,7 +244,9 @@ int run(Global& g, RunConfig& c, Data& d) {
   }
   barrier();
 
-  MPI_Comm subcomm = join_ladder(g, c);
+  Walk w;
+  w.subcomm = join_ladder(g, c);
+  w.kill_block = read_kill_point(std::getenv("PTFIT_TEST_KILL"));
 
   barrier();
   if (root)
@@ -253,26 +255,19 @@ int run(Global& g, RunConfig& c, Data& d) {
   if (root) put_lines(std::cout, parameter_listing(g));
 
   barrier();
-  seed(g.rng, g.mpiid);
-  first_moves(g, c, d, std::cout);
-  put_line(std::cout, initial_chi2_line(g.mpiid, c.chi2cur));
-  barrier();
+  s = start_walk(g, c, d, o, w);
+  if (!s.ok()) return end_early(s);
 
-  textio::AtomicFile scatter_file;
-  const bool scatter_open = c.scatter && root && open_scatter(g, scatter_file);
-  ChainWriter chains;
-  open_chains(g, c, chains);
-
-  block_loop(g, c, d, subcomm, scatter_open ? &scatter_file : nullptr, chains);
+  block_loop(g, c, d, w);
 
   if (c.tempering) {
     c.temperingorder.clear();
-    free_comm(subcomm);
+    free_comm(w.subcomm);
   }
-  if (scatter_open && !textio::atomic_commit(scatter_file)) {
+  if (!scatter_close(w.scatter)) {
     put_line(std::cout,
              textio::free_line("error writing file " + scatter_name(g.mpiid) +
-                               ": " + scatter_file.error));
+                               ": " + w.scatter.error));
     ++g.write_failures;
   }
   d.simdata.clear();
@@ -296,7 +291,7 @@ int run(Global& g, RunConfig& c, Data& d) {
 }  // namespace ptfit
 
 int main(int argc, char** argv) {
-  const textio::CommandLine cl = textio::read_command_line(argc, argv);
+  const ptfit::PtfitOptions o = ptfit::read_options(argc, argv);
   // Under a file size limit a write must fail (and be reported), not kill
   // the process.
   std::signal(SIGXFSZ, SIG_IGN);
@@ -305,19 +300,22 @@ int main(int argc, char** argv) {
   ptfit::RunConfig c;
   ptfit::Data d;
   ptfit::mpi_start(&argc, &argv, g.mpiid, g.mpisize);
-  if (cl.ask != textio::CommandLine::Ask::kRun) {
+  if (o.ask != textio::CommandLine::Ask::kRun) {
     // Every process has the same command line: process 0 answers it, and
     // all end alike before any collective step.
-    int answered = cl.ask == textio::CommandLine::Ask::kRefused ? 2 : 0;
+    int answered = o.ask == textio::CommandLine::Ask::kRefused ? 2 : 0;
     if (g.mpiid == 0) {
-      answered = textio::answer_command_line(cl, "ptfit", ptfit::kUsage);
+      answered = o.ask == textio::CommandLine::Ask::kRefused
+                     ? textio::refuse_argument("ptfit", o.refusal)
+                     : textio::answer_command_line(
+                           {o.ask, {}}, "ptfit", ptfit::kUsage);
     }
     ptfit::mpi_stop();
     return answered;
   }
   int status = 0;
   try {
-    status = ptfit::run(g, c, d);
+    status = ptfit::run(g, c, d, o);
   } catch (const std::exception& e) {
     // Out of memory or the like on one process: end the whole job rather
     // than leave the others waiting.

@@ -45,6 +45,14 @@ void bcast(std::string& s, int length) {
 
 void bcast(double* v, int n) { MPI_Bcast(v, n, MPI_DOUBLE, 0, MPI_COMM_WORLD); }
 
+void bcast(int64_t* v, int n) {
+  MPI_Bcast(v, n, MPI_INT64_T, 0, MPI_COMM_WORLD);
+}
+
+void gather_to_root(const int64_t* in, int n, int64_t* out) {
+  MPI_Gather(in, n, MPI_INT64_T, out, n, MPI_INT64_T, 0, MPI_COMM_WORLD);
+}
+
 void bcast(int32_t* v, int n, int root, MPI_Comm comm) {
   MPI_Bcast(v, n, MPI_INT32_T, root, comm);
 }

@@ -34,12 +34,16 @@ void bcast(bool& v);
 // A character variable of `length` bytes (resized to it on the receivers).
 void bcast(std::string& s, int length);
 void bcast(double* v, int n);
+void bcast(int64_t* v, int n);
 // `n` integers from `root` over `comm`.
 void bcast(int32_t* v, int n, int root, MPI_Comm comm);
 
 // Sums over the world communicator, the result on every process.
 double sum_all(double v);
 int32_t sum_all(int32_t v);
+// `n` integers of every process into `out` on process 0, in rank order
+// (n times the number of processes; `out` is not read on the others).
+void gather_to_root(const int64_t* in, int n, int64_t* out);
 // Sums `n` doubles of every process into `out` on process 0 (`out` is not
 // read on the other processes).
 void sum_to_root(const double* in, double* out, int n);

@@ -144,4 +144,16 @@ std::string exchange_ratio_line(int32_t mpiid,
   return textio::free_line("temp. ratio", mpiid, ratio);
 }
 
+std::string resumed_line(int32_t block, int32_t nblocks) {
+  const std::string head =
+      "resumed from the checkpoints of block " + std::to_string(block) + ": ";
+  if (block >= nblocks) {
+    return textio::free_line(head + "all " + std::to_string(nblocks) +
+                             " blocks are done");
+  }
+  return textio::free_line(head + "the run goes on with block " +
+                           std::to_string(block + 1) + " of " +
+                           std::to_string(nblocks));
+}
+
 }  // namespace ptfit

@@ -62,4 +62,15 @@ std::string exchange_ratio_line(int32_t mpiid,
                                 int32_t nexaccept,
                                 int32_t nexattempt);
 
+// The line of a run resumed from the checkpoints of block `block`:
+//   (2, 5) -> " resumed from the checkpoints of block 2: the run goes on
+//              with block 3 of 5"
+//   (5, 5) -> " resumed from the checkpoints of block 5: all 5 blocks are
+//              done"
+std::string resumed_line(int32_t block, int32_t nblocks);
+
+// What a run with --resume says when there is no checkpoint.
+inline constexpr const char* kFreshStart =
+    "no checkpoint to resume from: the run starts at block 1";
+
 }  // namespace ptfit

@@ -1,4 +1,5 @@
-// Seeding of the uniform stream from the tick clock and the process number.
+// Seeding of the uniform stream from the tick clock or a given number, and
+// the process number.
 #include "seed.h"
 
 #include <time.h>
@@ -37,6 +38,19 @@ void seed(Rng& rng, int32_t id, const TickClock& clock) {
     }
   }
   rng_seed(rng, seeds);
+  for (int k = 0; k < 100; ++k) random(rng);
+}
+
+std::array<uint32_t, kSeedSize> seed_words(uint64_t n, int32_t id) {
+  std::array<uint32_t, kSeedSize> words{};
+  words[0] = static_cast<uint32_t>(n);
+  words[1] = static_cast<uint32_t>(n >> 32);
+  words[2] = static_cast<uint32_t>(id);
+  return words;
+}
+
+void seed_from(Rng& rng, uint64_t n, int32_t id) {
+  rng_seed(rng, seed_words(n, id));
   for (int k = 0; k < 100; ++k) random(rng);
 }
 

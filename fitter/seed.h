@@ -1,7 +1,9 @@
 // Seeding of the process's uniform stream from a 32-bit tick clock and the
-// process number, and the tick clock itself (also read by the block timer).
+// process number, or from a number given on the command line and the process
+// number, and the tick clock itself (also read by the block timer).
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 
@@ -29,5 +31,13 @@ using TickClock = std::function<TickReading()>;
 // modulus), puts the kSeedSize values into the generator and discards the
 // next 100 deviates.
 void seed(Rng& rng, int32_t id, const TickClock& clock = read_tick_clock);
+
+// The kSeedSize seed values of process `id` for the number `n` instead of
+// the clock: n's low and high 32 bits, the process number, then zeros.
+std::array<uint32_t, kSeedSize> seed_words(uint64_t n, int32_t id);
+
+// Seeds `rng` for process `id` from `n` (seed_words), puts the values into
+// the generator and discards the next 100 deviates, as `seed` does.
+void seed_from(Rng& rng, uint64_t n, int32_t id);
 
 }  // namespace ptfit

@@ -4,8 +4,8 @@
 namespace ptfit {
 
 inline constexpr const char* kUsage =
-    "usage: ptfit < ANSWERS\n"
-    "       mpirun -np N ptfit < ANSWERS\n"
+    "usage: ptfit [--seed N] [--resume] [--progress] < ANSWERS\n"
+    "       mpirun -np N ptfit [--seed N] [--resume] [--progress] < ANSWERS\n"
     "       ptfit --help | --version\n"
     "Fits a periodic model to a window of a series file by parallel\n"
     "tempering, as one MPI job: every process walks its own replica at a\n"
@@ -35,12 +35,25 @@ inline constexpr const char* kUsage =
     "Reads the series file and the parameter file. Writes in the working\n"
     "directory, after every block past statistics_start, NAME.bin for every\n"
     "parameter, \"chi2.bin\" and \"reconstructed\", and with scatter T\n"
-    "\"scatter_0\". Reports go to standard output. When standard error is a\n"
-    "terminal, process 0 prints there a line a block with the blocks done,\n"
-    "the moves per second and the time left (under Open MPI's mpirun it is\n"
-    "a pipe: run one process without mpirun to see it).\n"
+    "\"scatter_0\". Every process writes its chain file \"chain_\" and its\n"
+    "rank. Reports go to standard output.\n"
+    "Options:\n"
+    "  --seed N    seed the processes' streams from N (0 to 2^64 - 1) and\n"
+    "              the process number instead of the clock: the same\n"
+    "              answers, files, N and number of processes give the same\n"
+    "              files and reports\n"
+    "  --resume    continue a killed run from the newest complete set of\n"
+    "              checkpoints \"checkpoint_\" and rank (same answers, same\n"
+    "              number of processes), or start afresh when there is none;\n"
+    "              write a checkpoint at every block end (scatter_0 is then\n"
+    "              written in place)\n"
+    "  --progress  process 0's line a block on standard error (the blocks\n"
+    "              done, moves per second, time left), also when standard\n"
+    "              error is no terminal; without it the line shows on a\n"
+    "              terminal only (under mpirun standard error is a pipe)\n"
     "Exit status, of every process: 0 complete run, 1 an early end (message\n"
-    "on standard output), 2 an answer or record that cannot be read or a\n"
-    "wrong argument (message on standard error).\n";
+    "on standard output; a checkpoint set that does not fit the run too),\n"
+    "2 an answer or record that cannot be read or a wrong argument (message\n"
+    "on standard error).\n";
 
 }  // namespace ptfit

@@ -19,6 +19,9 @@ TEST(BlockProgress, RateAndTimeLeftFromTheBlocksDone) {
             "ptfit: block 3 of 10 done, 0.0025 moves/s, about 7:46:40 left");
   EXPECT_EQ(ptfit::block_progress_line(10, 10, 10000, 65),
             "ptfit: block 10 of 10 done, 154 moves/s, 0:01:05 in all");
+  // A resumed run times only its own blocks: 2 in 5 s, 3 done before.
+  EXPECT_EQ(ptfit::block_progress_line(5, 10, 2000, 5.0, 2),
+            "ptfit: block 5 of 10 done, 400 moves/s, about 0:00:12 left");
   // A clock that has not moved gives no rate.
   EXPECT_EQ(ptfit::block_progress_line(1, 2, 5, 0),
             "ptfit: block 1 of 2 done, - moves/s, about 0:00:00 left");

@@ -1,6 +1,6 @@
 // ptfit with standard error on a terminal: process 0's line a block with
 // the blocks done, the moves per second and the time left, and standard
-// output as in any other run.
+// output as in any other run; --progress shows the lines under mpirun too.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -58,6 +58,21 @@ TEST(PtfitProgress, ALineABlockOnATerminalAndStandardOutputUnchanged) {
     EXPECT_NE(l.find(" moves/s, "), std::string::npos) << l;
     EXPECT_EQ(l.substr(l.size() - end.size()), end) << l;
   }
+
+  // Under mpirun standard error is a pipe: the lines show when asked for,
+  // once (from process 0), and never on standard output.
+  testsupport::RunOptions opt;
+  opt.limit_seconds = 60;
+  const testsupport::RunResult m = testsupport::run_program(
+      dir.path,
+      testsupport::mpi_command(2, IONO_PTFIT_BIN) + " --progress",
+      answers,
+      opt);
+  ASSERT_EQ(m.status, 0) << m.out << m.err;
+  EXPECT_EQ(m.out.find("ptfit: block"), std::string::npos) << m.out;
+  const std::vector<std::string> shown = split_lines(m.err);
+  ASSERT_EQ(shown.size(), 3u) << m.err;
+  EXPECT_EQ(shown[2].rfind("ptfit: block 3 of 3 done, ", 0), 0u) << m.err;
 }
 
 }  // namespace
