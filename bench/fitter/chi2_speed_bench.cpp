@@ -286,15 +286,21 @@ struct RunDir {
 
   // The shell command of one run of `program` on `np` processes
   // (tempering, exchanges every 10 moves), one block of `moves` moves.
-  std::string command(const std::string& program, int np, int moves) const {
+  // Open MPI binds a job's processes to cores from core 0 on, so separate
+  // jobs run at once would share core 0: `unbound` leaves them free.
+  std::string command(const std::string& program,
+                      int np,
+                      int moves,
+                      bool unbound = false) const {
     std::ofstream answers(dir / ("answers" + std::to_string(moves)));
     answers << "1\n'./'\n'series.dat'\n20 100 0 0\n20 130 0 0\n10 0\n"
                "params.txt\n1 "
             << moves << " 1 0\n1\n1e6\nT 10 1.5\nF 1\nT\n";
     const std::string root = geteuid() == 0 ? " --allow-run-as-root" : "";
     return "cd '" + dir.string() + "' && " IONO_MPIEXEC " -np " +
-           std::to_string(np) + root + " --oversubscribe '" + program +
-           "' < answers" + std::to_string(moves) + " > out 2>&1";
+           std::to_string(np) + root + " --oversubscribe" +
+           (unbound ? " --bind-to none" : "") + " '" + program + "' < answers" +
+           std::to_string(moves) + " > out 2>&1";
   }
 };
 
@@ -316,9 +322,9 @@ double per_move(const RunDir& rd,
                 int np,
                 const RunDir* twin = nullptr) {
   auto cmd = [&](int moves) {
-    const std::string one = rd.command(program, np, moves);
-    if (twin == nullptr) return one;
-    return "(" + one + ") & (" + twin->command(program, np, moves) + "); wait";
+    if (twin == nullptr) return rd.command(program, np, moves);
+    return "(" + rd.command(program, np, moves, true) + ") & (" +
+           twin->command(program, np, moves, true) + "); wait";
   };
   std::vector<double> v;
   for (int rep = 0; rep < 5; ++rep) {
