@@ -11,6 +11,7 @@
 #include "freeform_in.h"
 #include "maxima.h"
 #include "sampling.h"
+#include "sums.h"
 
 namespace ionoscan {
 

@@ -1,5 +1,5 @@
 // The sampling of ionoscan: the time range of the soundings, the time grid
-// laid over it, the sums, and one pass over the RSF files that adds the
+// laid over it, and one pass over the RSF files that adds the
 // weighted amplitudes of every accepted group to `bins`. Each function
 // that returns a Status is one phase of the run.
 #pragma once
@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <iosfwd>
+#include <string>
 
 #include "extractor.h"
 #include "phase.h"
@@ -25,24 +26,9 @@ Status find_range(Extractor& ex, std::ostream& out);
 // REQUIRES: find_range done; ex.ans.dt positive and finite.
 Status lay_grid(Extractor& ex, std::ostream& out);
 
-// bins and timearray for ntimes steps, the heights of the last header read
-// and nbands bands, all 0. A stop when that header's number of heights is
-// no RSF layout's; refused, before anything is allocated, when the sums
-// need more than memory_available(), naming the time range and its files.
-Status allocate_sums(Extractor& ex, std::ostream& out);
-
-// Bytes the sums take beside bins' cells: timearray, sampled and the
-// series of the maxima output, per time step.
-inline constexpr uint64_t kBytesPerStep = 64;
-
-// The memory that the sums of `ntimes` steps, `nhts` heights and `nbands`
-// bands take, in bytes.
-uint64_t sums_bytes(int32_t ntimes, int32_t nhts, int32_t nbands);
-
-// The memory a run may take: the machine's available memory
-// (MemAvailable of /proc/meminfo, else the free pages), no more than the
-// process's limits of address space and data.
-uint64_t memory_available();
+// Names on standard error the RSF file of a stop whose message on the
+// run's output does not name it: "ionoscan: NAME: what".
+void name_file(const std::string& name, const std::string& what);
 
 // Samples every file in list order, until one has no whole first header
 // (said on standard error; the run goes on with what was sampled). A
