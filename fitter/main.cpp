@@ -202,9 +202,10 @@ Status start_walk(
     if (!s.ok()) return s;
     remove_left_temporaries(g);
     if (resumed) {
+      if (!reopen_files(g, c, w, lengths)) return Status::stop("");
       if (root) put_line(std::cout, resumed_line(w.loop.block, g.nblocks));
       barrier();
-      return reopen_files(g, c, w, lengths) ? Status() : Status::stop("");
+      return {};
     }
     if (root) put_line(std::cout, textio::free_line(kFreshStart));
     w.loop.run_id = share_run_id(g);

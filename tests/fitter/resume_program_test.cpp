@@ -259,6 +259,17 @@ TEST(Resume, ASetOfCheckpointsOfDifferentBlocksIsDetected) {
                   "are done\n"));
   expect_same_files(results(dir, 4), results(whole, 4));
 
+  // A chain file that is gone cannot be continued: refused by every
+  // process, and no process says it resumed.
+  const std::string chain2 = dir.read("chain_2");
+  std::filesystem::remove(dir.at("chain_2"));
+  r = run(dir, 4, "--resume", answers(2));
+  EXPECT_EQ(r.status, 1) << r.out << r.err;
+  EXPECT_TRUE(has(r.out, " error: cannot resume: cannot open chain_2: "))
+      << r.out;
+  EXPECT_FALSE(has(r.out, "resumed from")) << r.out;
+  dir.write("chain_2", chain2);
+
   // No block of every process: refused, and nothing is touched.
   dir.write("checkpoint_1", block1);
   std::filesystem::remove(dir.at("checkpoint_1.prev"));
