@@ -12,18 +12,14 @@
 #include <string>
 #include <vector>
 
+#include "lines.h"
 #include "startup.h"
 #include "tempdir.h"
 
 namespace ptfit {
 namespace {
 
-std::vector<std::string> lines_of(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string l; std::getline(in, l);) lines.push_back(l);
-  return lines;
-}
+using testsupport::split_lines;
 
 Global two_params() {
   Global g;
@@ -54,7 +50,7 @@ TEST(ChainLines, TabSeparatedInTheFreeFormSpellingAndReadBackExactly) {
   char* end = chain_lines(text.data(), 7, "\t1\t3\t", raw.data(), 2, 2, last);
   end = chain_lines(end, 7, "\t1\t3\t", raw.data() + 8, 1, 2, last);
   const std::vector<std::string> lines =
-      lines_of(std::string(text.data(), end));
+      split_lines(std::string(text.data(), end));
   ASSERT_EQ(lines.size(), 3u);
   EXPECT_EQ(lines[0],
             "7\t1\t1\t3\t12.500000000000000\t0.10000000000000001\t"
@@ -116,14 +112,14 @@ TEST_F(InTempDir, EveryLineRecordedIsInTheFileWholeAtEachBlockEnd) {
     chain_record(w, 1, n, 100.0 + n, g);
   }
   EXPECT_EQ(chain_block_end(w), "");
-  std::vector<std::string> lines = lines_of(dir.read("chain_3"));
+  std::vector<std::string> lines = split_lines(dir.read("chain_3"));
   ASSERT_EQ(lines.size(), 5001u);
   EXPECT_EQ(lines[5000],
             "1\t5000\t3\t3\t5100.0000000000000\t5.0000000000000000\t"
             "0.0000000000000000");
   chain_record(w, 2, 1, 7.0, g);
   EXPECT_EQ(chain_block_end(w), "");
-  lines = lines_of(dir.read("chain_3"));
+  lines = split_lines(dir.read("chain_3"));
   ASSERT_EQ(lines.size(), 5002u);
   EXPECT_EQ(lines[5001].substr(0, 8), "2\t1\t3\t3\t");
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "lines.h"
 #include "run_program.h"
 #include "series_lines.h"
 #include "tempdir.h"
@@ -14,12 +15,7 @@ namespace ptfit_test {
 
 using TempDir = testsupport::TempDir;
 
-inline std::vector<std::string> split_lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string l; std::getline(in, l);) lines.push_back(l);
-  return lines;
-}
+using testsupport::split_lines;
 
 struct Outcome {
   std::string out;  // standard output of all processes

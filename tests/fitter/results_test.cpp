@@ -9,17 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "lines.h"
 #include "startup.h"
 
 namespace ptfit {
 namespace {
 
-std::vector<std::string> lines_of(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string l; std::getline(in, l);) lines.push_back(l);
-  return lines;
-}
+using testsupport::split_lines;
 
 // One parameter over [lo, hi] and a chi-square histogram up to chi2max,
 // initialised as at start-up.
@@ -129,7 +125,7 @@ TEST(HistogramFile, DensityIntegratesToOneOverTheBinPositions) {
   counts[4999] = 3;
   counts[9999] = 4;
   const std::vector<std::string> lines =
-      lines_of(histogram_text(s.g.fitparams[0], counts));
+      split_lines(histogram_text(s.g.fitparams[0], counts));
   ASSERT_EQ(lines.size(), 10000u);
   EXPECT_EQ(lines[0].substr(0, 20), " -2.0000000000000000");
   EXPECT_EQ(lines[9999].substr(0, 20), " 3.0000000000000000 ");
@@ -149,7 +145,7 @@ TEST(HistogramFile, NoSamplesGiveNaNDensityAndMarkerBlockFollowsShowref) {
   OneParam s(0.0, 1.0, 1.0);
   Fitparam& p = s.g.fitparams[0];
   std::vector<double> counts(kNbins, 0.0);
-  std::vector<std::string> lines = lines_of(histogram_text(p, counts));
+  std::vector<std::string> lines = split_lines(histogram_text(p, counts));
   ASSERT_EQ(lines.size(), 10000u);
   EXPECT_EQ(lines[17].substr(lines[17].size() - 4), " NaN");
 
@@ -157,7 +153,7 @@ TEST(HistogramFile, NoSamplesGiveNaNDensityAndMarkerBlockFollowsShowref) {
   p.refvalue = 0.25;
   counts[7] = 20;
   counts[8] = NAN;
-  lines = lines_of(histogram_text(p, counts));
+  lines = split_lines(histogram_text(p, counts));
   ASSERT_EQ(lines.size(), 10000u + 2 + 11);
   EXPECT_EQ(lines[10000], "");
   EXPECT_EQ(lines[10001], "");
@@ -171,7 +167,7 @@ TEST(Chi2File, RawCountsAtTheirPositions) {
   std::vector<double> counts(kNbins, 0.0);
   counts[2] = 5;
   const std::vector<std::string> lines =
-      lines_of(chi2bin_text(s.g.chi2bin, counts));
+      split_lines(chi2bin_text(s.g.chi2bin, counts));
   ASSERT_EQ(lines.size(), 10000u);
   EXPECT_EQ(lines[2], " 2.0000000000000000 5.0000000000000000");
   EXPECT_EQ(lines[9999], " 9999.0000000000000 0.0000000000000000");
@@ -182,7 +178,7 @@ TEST(ModelFile, ModelCurveTwoEmptyRecordsThenData) {
   d.modeltype = 1;
   d.ndata = 2;
   d.simdata = {0.5, 1.5, 10.0, 12.0, 1.0, 1.0};
-  std::vector<std::string> lines = lines_of(reconstructed_text(d, {11.0}));
+  std::vector<std::string> lines = split_lines(reconstructed_text(d, {11.0}));
   const std::vector<std::string> want = {
       " 0.50000000000000000 11.000000000000000",
       " 1.5000000000000000 11.000000000000000",
@@ -193,7 +189,7 @@ TEST(ModelFile, ModelCurveTwoEmptyRecordsThenData) {
   EXPECT_EQ(lines, want);
 
   d.modeltype = 0;  // no model block
-  lines = lines_of(reconstructed_text(d, {11.0}));
+  lines = split_lines(reconstructed_text(d, {11.0}));
   ASSERT_EQ(lines.size(), 4u);
   EXPECT_EQ(lines[0], "");
   EXPECT_EQ(lines[2], " 0.50000000000000000 10.000000000000000");

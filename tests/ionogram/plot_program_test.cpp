@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "lines.h"
 #include "run_program.h"
 #include "scan_run.h"
 
@@ -20,6 +21,7 @@ namespace {
 using testsupport::run_program;
 using testsupport::RunResult;
 using testsupport::shell_quoted;
+using testsupport::split_lines;
 using testsupport::TempDir;
 
 bool have_gnuplot() {
@@ -32,13 +34,6 @@ RunResult plot(const std::string& dir, const std::string& args) {
                      "env IONO_RSFDUMP=" + shell_quoted(IONO_RSFDUMP_BIN) +
                          " " + shell_quoted(IONO_PLOT) + " " + args,
                      "");
-}
-
-std::vector<std::string> lines_of(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
 }
 
 // A PNG: the signature, and more than a blank canvas's few bytes.
@@ -94,7 +89,7 @@ TEST(Plot, DrawsTheSeriesTheResultsAndAnIonogram) {
   ASSERT_EQ(scan.run().status, 0);
   RunResult r = plot(scan.dir.string(), "ionoscan .");
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(lines_of(r.out),
+  EXPECT_EQ(split_lines(r.out),
             std::vector<std::string>{"./run_maxima_1.dat.png"});
   expect_png(scan.at("run_maxima_1.dat.png"));
 
@@ -103,11 +98,11 @@ TEST(Plot, DrawsTheSeriesTheResultsAndAnIonogram) {
   write_ptfit_results(fit);
   r = plot(fit.path, "-o pictures ptfit . series.dat");
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(lines_of(r.out),
+  EXPECT_EQ(split_lines(r.out),
             (std::vector<std::string>{"pictures/reconstructed.png",
                                       "pictures/amp.bin.png",
                                       "pictures/chi2.bin.png"}));
-  for (const std::string& png : lines_of(r.out)) expect_png(fit.at(png));
+  for (const std::string& png : split_lines(r.out)) expect_png(fit.at(png));
 
   // One sounding, the picture named.
   rsfgen::GenSounding s = layer_sounding(4, 65, 12, 0, 250);
